@@ -1,0 +1,218 @@
+// mess.cc: the levelled printer every module writes through. It owns the
+// process-wide message level (a 32-bit mask of ten groups with sub-levels),
+// the count of explicit level settings that lets a user's choice beat a
+// program's default, the optional message file with its destination mode,
+// and paging. Messages with an error or warn bit go to standard error,
+// all others to standard output.
+
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+
+#include "qel.h"
+
+namespace {
+
+struct MessState {
+  M_type level = 0xFFFFF;  // print through out2
+  int explicit_sets = 0;   // mess_set: explicit settings so far
+  int out = 1;             // 1 screen (+file), -1 labelled file + screen, 0 file only, 2 reopened file + screen
+  int page = 1;            // 0 never, 1 only on direct MESS_hold, 2 every max_lines
+  int lines = 0;
+  int max_lines = 22;
+  FILE *pfile = nullptr;
+  char filename[QEL_NAME_LEN] = "";
+};
+
+MessState st;
+
+constexpr M_type kScreenErr = M_ERROR | M_WARN;  // 0xF0
+
+// The highest set bit of `value` and every bit below it (0 stays 0).
+M_type cumulative(M_type value) {
+  for (int bit = 31; bit >= 0; bit--)
+    if (value & (M_type(1) << bit)) return bit == 31 ? 0xFFFFFFFFu : ((M_type(1) << (bit + 1)) - 1);
+  return 0;
+}
+
+void close_pfile() {
+  if (st.pfile && st.pfile != stdout && st.pfile != stderr && st.pfile != stdin) fclose(st.pfile);
+  st.pfile = nullptr;
+}
+
+// Opens `name` as the message file in `mode` and selects destination `out`.
+void open_message_file(const char *name, const char *mode, int out) {
+  close_pfile();
+  st.pfile = FILE_open(name, mode);
+  st.out = out;
+}
+
+// The file name of a file item: after exactly one separator character.
+const char *item_file_name(const char *item, size_t keyword_len) {
+  size_t n = strlen(item);
+  return n > keyword_len + 1 ? item + keyword_len + 1 : "";
+}
+
+struct GroupWord {
+  const char *word;
+  int len;
+  M_type mask;
+};
+
+const GroupWord kGroups[] = {
+    {"none", 4, M_NONE},  {"print", 5, M_PRINT}, {"error", 5, M_ERROR}, {"warn", 4, M_WARN},
+    {"mess", 4, M_MESS},  {"out1", 4, M_OUT1},   {"out2", 4, M_OUT2},   {"out3", 4, M_OUT3},
+    {"out4", 4, M_OUT4},  {"debug", 5, M_DEBUG},
+};
+
+void apply_level_item(const char *item) {
+  char sign = 0;
+  const char *word = item;
+  if (*word == '+' || *word == '-') sign = *word++;
+
+  M_type mask = 0;  // an unknown word counts as "none"
+  for (const GroupWord &g : kGroups) {
+    if (strnicmp(word, g.word, g.len) == 0) {
+      mask = g.mask;
+      break;
+    }
+  }
+
+  size_t n = strlen(item);
+  if (n > 0) {
+    switch (item[n - 1]) {
+      case 'a': mask &= 0x11111111u; break;
+      case 'b': mask &= 0x22222222u; break;
+      case 'c': mask &= 0x44444444u; break;
+      case 'd': mask &= 0x88888888u; break;
+      default: break;
+    }
+  }
+
+  if (sign == '+')
+    st.level |= mask;
+  else if (sign == '-')
+    st.level &= ~mask;
+  else
+    st.level = cumulative(mask);
+}
+
+// Keywords match over their own length, so anything that begins with one matches.
+bool starts_with(const char *item, const char *keyword) {
+  return strnicmp(item, keyword, static_cast<int>(strlen(keyword))) == 0;
+}
+
+void apply_item(const char *item) {
+  if (starts_with(item, "@fi")) {
+    open_message_file(item_file_name(item, 3), "a", -1);
+  } else if (starts_with(item, "+fi")) {
+    open_message_file(item_file_name(item, 3), "a", 1);
+  } else if (starts_with(item, "-fi")) {
+    open_message_file(item_file_name(item, 3), "w", 1);
+  } else if (starts_with(item, "dfi")) {
+    str_copy(st.filename, item_file_name(item, 3), sizeof st.filename);
+    st.out = 2;
+  } else if (starts_with(item, "fi")) {
+    open_message_file(item_file_name(item, 2), "a", 0);
+  } else if (stricmp(item, "nopage") == 0) {
+    st.page = 0;
+  } else if (stricmp(item, "page") == 0) {
+    st.page = 2;
+  } else if (starts_with(item, "line")) {
+    int n = atoi(item_file_name(item, 4));
+    st.max_lines = n <= 0 ? 22 : n;
+  } else {
+    apply_level_item(item);
+  }
+}
+
+int count_newlines(const char *s) {
+  int n = 0;
+  for (; *s; s++)
+    if (*s == '\n') n++;
+  return n;
+}
+
+}  // namespace
+
+int MESS_set(int oper, M_type level) {
+  if (oper <= 4) st.explicit_sets++;
+  if (oper >= 16 && st.explicit_sets > 0) return 0;
+  switch (oper) {
+    case 0: case 10: case 20: st.level = cumulative(level); break;
+    case 1: case 11: case 21: st.level |= level; break;
+    case -1: case 9: case 19: st.level &= ~level; break;
+    default: break;
+  }
+  return 0;
+}
+
+int MESS_set_str(const char *str) {
+  st.explicit_sets++;
+  int argc = 0;
+  char **argv = nullptr;
+  if (parse_string(str, ',', &argc, &argv) == 0)
+    for (int i = 0; i < argc; i++) apply_item(argv[i]);
+  free_parsed_array(argc, argv);
+  return 0;
+}
+
+int MESS_check(M_type level) { return (level & st.level) ? 1 : 0; }
+
+int MESS_check_set() { return st.explicit_sets; }
+
+M_type MESS_get_level() { return st.level; }
+
+int MESS_print(M_type type, const char *mess, ...) {
+  if (!(type & st.level)) return 0;
+
+  FILE *file = st.pfile;
+  if (st.out == 2) file = FILE_open(st.filename, "a");
+
+  va_list ap;
+  va_start(ap, mess);
+  if (file) {
+    if (st.out == -1) {
+      char label[32];
+      DATE_get_current_str(label);
+      fprintf(file, "%s -- ", label);
+    }
+    va_list aq;
+    va_copy(aq, ap);
+    vfprintf(file, mess, aq);
+    va_end(aq);
+    fflush(file);
+  }
+  if (st.out == 2 && file && file != stdout && file != stderr) fclose(file);
+
+  if (st.out == 0) {
+    va_end(ap);
+    return 0;
+  }
+
+  FILE *screen = (type & kScreenErr) ? stderr : stdout;
+  vfprintf(screen, mess, ap);
+  va_end(ap);
+
+  if (st.page == 2) {
+    st.lines += count_newlines(mess);
+    if (st.lines > st.max_lines) MESS_hold(type, "Press return to continue\n");
+  }
+  return 1;
+}
+
+int MESS_hold(M_type type, const char *mess) {
+  if (!(type & st.level) || st.out == 0 || FLAG_batch() || st.page == 0) return 0;
+  FILE *screen = ((type & M_ERROR) && (type & M_WARN)) ? stderr : stdout;
+  fputs(mess, screen);
+  fflush(screen);
+  if (screen != stdout) fflush(stdout);
+  getchar();
+  st.lines = 0;
+  return 0;
+}
+
+int MESS_print_prog(const char *string) {
+  MESS_print(M_MESS, "      %s (Ver %s)\n\n", string, QEL_version());
+  return 0;
+}

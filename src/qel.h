@@ -1,0 +1,351 @@
+// qel.h: the shared records, global flags, message levels and the common
+// modules of the package library (strings, messages, dates, file naming and
+// selection, bulletin product reading, the column scanner, process utilities,
+// the loop-window link and plot domains).
+//
+// Conventions: -9999 marks "not set" or "missing" everywhere; failures are
+// small integer results, never exceptions; fatal paths end through QEL_exit.
+// File names live in 160-byte buffers (at most 159 characters).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+/// The "not set" / "missing" marker of integer fields, flags and dates.
+constexpr int QEL_MISS = -9999;
+/// Capacity of every file-name buffer, terminator included.
+constexpr int QEL_NAME_LEN = 160;
+
+#if defined(__GNUC__)
+#define QEL_PRINTF(f, a) __attribute__((format(printf, f, a)))
+#else
+#define QEL_PRINTF(f, a)
+#endif
+
+// ---------------------------------------------------------------------------
+// Dates (date.cc)
+
+/// Broken-down UTC date and time; -9999 in a field means unset.
+struct Date {
+  int32_t year;   // full year (two-digit years are widened where seconds are computed)
+  int32_t month;  // 1 to 12
+  int32_t day;    // 1 to 31
+  int32_t jday;   // day of year, 1 to 366
+  int32_t wday;   // 0 = Sunday
+  int32_t hour;
+  int32_t min;
+  int32_t sec;
+};
+
+/// "JAN" ... "DEC"; "" for a month outside 1 to 12.
+const char *DATE_month(int month);
+/// "jan" ... "dec"; "" for a month outside 1 to 12.
+const char *DATE_month_lower(int month);
+/// Sets all eight fields to -9999. Returns 0.
+int DATE_init(Date *date);
+/// Prints "y/m/d hh:mm:ss" at message level `level`. Returns 0.
+int DATE_print(uint32_t level, Date *date);
+/// Sets the display time zone from a text such as "-EST:-5". Returns 0.
+int DATE_set_TZ(const char *str);
+/// Writes the current UTC time as "YY MON DD  hh:mm:ssZ" into `buf` (21). Returns 0.
+int DATE_get_current_str(char *buf);
+/// 1 for a Gregorian leap year, else 0.
+int DATE_is_leap(int year);
+/// Seconds since 1970-01-01 UTC; normalises the record in place.
+int64_t DATE_num_sec(Date *date);
+/// Stores the current time in *secs (when given) and returns it.
+int64_t DATE_get_time(int64_t *secs);
+/// Breaks `secs` (null: now) down in UTC into `date`. Returns 0.
+int DATE_get_gmdate(const int64_t *secs, Date *date);
+/// Day of year to month and day. Returns 0.
+int DATE_julian_monday(int year, int jday, int *month, int *day);
+/// Month and day to day of year. Returns 0.
+int DATE_monday_julian(int year, int month, int day, int *jday);
+/// Writes the display label (32 bytes) of the record: 0, or -1 for a null buffer.
+int DATE_make_label(Date *date, char *label);
+/// Month number 1 to 12 of a month name, or 0.
+int DATE_decode_month(const char *str);
+
+// ---------------------------------------------------------------------------
+// Message levels (mess.cc)
+
+/// 32-bit message-level mask: ten groups with sub-levels a to d.
+typedef uint32_t M_type;
+
+constexpr M_type M_NONE = 0x0;
+constexpr M_type M_PRINT = 0xF;
+constexpr M_type M_ERROR = 0x30;
+constexpr M_type M_WARN = 0xC0;
+constexpr M_type M_MESS = 0xF00;
+constexpr M_type M_OUT1 = 0xF000;
+constexpr M_type M_OUT2 = 0xF0000;
+constexpr M_type M_OUT3 = 0xF00000;
+constexpr M_type M_OUT4 = 0xF000000;
+constexpr M_type M_DEBUG = 0xF0000000;
+constexpr M_type M_DEBUGA = 0x10000000;  // station readers, file-name conventions
+constexpr M_type M_DEBUGB = 0x20000000;
+constexpr M_type M_DEBUGC = 0x40000000;  // product search, header matching, paths, domains
+constexpr M_type M_DEBUGD = 0x80000000;  // queue traffic, defaults, keys, scanner, regions
+
+/// Prints the formatted message when any bit of `type` is in the message
+/// level. Returns 0 when nothing reached the screen, 1 otherwise.
+int MESS_print(M_type type, const char *mess, ...) QEL_PRINTF(2, 3);
+/// Changes the message level: oper 0/10/20 cumulative, 1/11/21 add,
+/// -1/9/19 remove; oper <= 4 counts as explicit, oper >= 16 yields to an
+/// explicit setting. Returns 0.
+int MESS_set(int oper, M_type level);
+/// Applies a comma-separated message setting (levels, message file, paging).
+/// Counts as one explicit setting. Returns 0.
+int MESS_set_str(const char *str);
+/// 1 when any bit of `level` is shown, else 0.
+int MESS_check(M_type level);
+/// The number of explicit level settings so far (0: still the initial level).
+int MESS_check_set();
+/// Pauses for the user (prints `mess`, reads one character) unless the
+/// level is off, output goes to the file only, batch mode or no paging. Returns 0.
+int MESS_hold(M_type type, const char *mess);
+/// Prints the program banner with the package version at level "mess". Returns 0.
+int MESS_print_prog(const char *string);
+/// The current message level. Used by tests and the resource listing.
+M_type MESS_get_level();
+
+// ---------------------------------------------------------------------------
+// Global flags and plot switches (flag.cc)
+
+/// The flag's value for 0 <= flag <= 29, else 0.
+int FLAG_get(int flag);
+/// Stores the value and returns 0; -1 (nothing stored) outside 0 to 29.
+int FLAG_set(int flag, int value);
+/// Sets all 30 flags to `value`. Returns 0.
+int FLAG_reset(int value);
+/// 1 when batch mode is on (flag 19 > 0), else 0.
+int FLAG_batch();
+/// 1 when help was requested (flag 20 > 0), else 0.
+int FLAG_help();
+/// Sets plot switch `kind` (0 to 12) and recomputes the sums 0 and 12. Returns 0.
+int FLAG_setplot(int kind, int val);
+/// Sets all 13 plot switches to `val`. Returns 0.
+int FLAG_resetplot(int val);
+/// The value of plot switch `kind` (0 to 12), or 0 outside. Used by tests.
+int FLAG_getplot(int kind);
+
+// ---------------------------------------------------------------------------
+// Strings and lines (string.cc)
+
+/// Copies at most size - 1 bytes of `src` into `dst` and always terminates
+/// (for size > 0). Returns the length of `src`, so a result >= size means cut.
+size_t str_copy(char *dst, const char *src, size_t size);
+
+/// Replaces every `tar` by `fill`. Returns 0.
+int fill_string(char *string, char tar, char fill);
+/// Removes every CR and LF, closing the gaps. Returns 1.
+int wsstrip_string(char *string);
+/// Removes every CR and LF, then trailing blanks. Returns 1.
+int wstrim_string(char *string);
+/// a-z to A-Z in place. 0 for a null or empty string, else 1.
+int up_string(char *string);
+/// A-Z to a-z in place. 0 for a null or empty string, else 1.
+int low_string(char *string);
+/// Drops trailing control bytes and blanks other control and high bytes.
+/// 0 for a null or empty line, else 1.
+int clean_line(char *line);
+/// 1 for null, empty, or only bytes <= 0x20 or >= 0x80; else 0.
+int string_is_blank(const char *string);
+/// Case-insensitive compare; 1 if either is null.
+int stricmp(const char *s1, const char *s2);
+/// Case-insensitive compare of at most the first n bytes (walks n - 1 positions).
+int strnicmp(const char *s1, const char *s2, int n);
+/// Splits a copy of `string` at `delim` into *argv (caller frees with
+/// free_parsed_array). Returns 0, or -1 for null/empty input or no memory.
+int parse_string(const char *string, char delim, int *argc, char ***argv);
+/// Releases what parse_string handed out. Returns 0.
+int free_parsed_array(int argc, char **argv);
+/// Reads the next line (at most len bytes; the buffer holds len + 1).
+/// Returns the bytes stored, 0 for an empty line, -1 at end of file.
+int fgetnline(FILE *ifile, char *string, int len);
+/// As fgetnline, but returns 1 for a non-empty line.
+int fgetstring(FILE *ifile, char *string, int len);
+
+// ---------------------------------------------------------------------------
+// Process utilities (system.cc) and prompts (tools.cc)
+
+/// The package version: major.minor.patch, system and window system joined by "-".
+const char *QEL_version();
+/// Ends the process with `status`.
+[[noreturn]] void QEL_exit(int status);
+/// Sleeps `secs` seconds (microsecond resolution). -1 for secs <= 0, else 0.
+int QEL_sleep(float secs);
+/// Interprets a prompt answer: 1 for a "set" command, 0 for no command;
+/// "exit" ends the process with status 0.
+int QEL_set_command(const char *string);
+/// Asks for one word of at most length - 1 characters; stores it in `str`
+/// (or a new buffer of length + 1 bytes when `str` is null) and returns it.
+char *QEL_prompts(const char *prompt, char *str, int length);
+/// Asks for a real number and returns it (0 for an empty answer).
+float QEL_promptf(const char *prompt);
+
+// ---------------------------------------------------------------------------
+// Loop-window link (mqueue.cc)
+
+/// One System V message: type and text (120 bytes of it travel).
+struct mqueuebuf {
+  long mtype;
+  char mtext[124];
+};
+
+/// Opens the existing queue of loop window `num`: its id, -1 when no queue
+/// exists for that key, 0 for any other error.
+int MQ_open(int num);
+/// Connection handshake: the connection id, or -1.
+int MQ_connect(int msgqid);
+/// Sends one message with code digit `conn_id`. 0 when sent, -1 on failure.
+int MQ_put(int msgqid, int conn_id, const char *format, ...) QEL_PRINTF(3, 4);
+/// Waits for the next message of type `conn_id`, copies its text after the
+/// code digit into `item` (at least 120 bytes); returns the code, or -1.
+int MQ_get(int msgqid, int conn_id, char *item);
+/// Removes every waiting message of type `index`; -1 when none is left.
+int MQ_clear(int msgqid, int index);
+/// Arms the time limit (20 seconds) with MQ_intrp as handler. Returns 0.
+int MQ_enable_alarm();
+/// Disarms the time limit. Returns 0.
+int MQ_disable_alarm();
+/// The time-limit handler: prints "Queue not responding!!" and exits with 7.
+void MQ_intrp(int sig);
+/// Changes the time limit of sends and waits (20 seconds unless changed).
+/// Used by tests.
+int MQ_set_time_limit(int secs);
+
+// ---------------------------------------------------------------------------
+// File paths, naming conventions and input-file selection (files.cc)
+
+/// Selects the naming convention of a data type (":k=v" key settings are
+/// cut off `type` in place). 1 if a convention was taken, else 0.
+int FILE_set_name(char *type);
+/// Builds the file name for `date` (null: the current file date) into
+/// `out` (160). 0 after an expansion, 1 when copied or standard input.
+int FILE_set_date(Date *date, char *out);
+/// Builds the header-file name; 1 if a non-empty name resulted, else 0.
+int FILE_hdr_set_date(Date *date, char *out);
+/// Stores template key `key` (at most 29 characters, blanks as "_"). Returns 0.
+int FILE_set_key(char key, const char *value);
+/// Copies the current file name into `buf` (160) when given; returns it.
+const char *FILE_get_filename(char *buf);
+/// 1 when the current file name came straight from the user, else 0.
+int FILE_get_filename_type();
+/// Saves the naming state (one level). Returns 0.
+int FILE_save_name_conv();
+/// Restores the naming state saved last. Returns 0.
+int FILE_restore_name_conv();
+/// 1 when the name begins with "/", "." or "~".
+int FILE_fullpath(const char *name);
+/// Joins directory (or null) and name into `out` (160); returns `out`.
+char *FILE_add_path(const char *dir, const char *name, char *out);
+/// Appends "/" to a non-empty path not ending in one (room for one more
+/// character is the caller's). Returns 0.
+int FILE_add_path_delim(char *path);
+/// Expands a leading "~" or "~user" into `out` (160); returns `out`.
+char *FILE_add_user_path(const char *name, char *out);
+/// 1 for the standard-stream names: "", "-", "std", "stdn".
+int FILE_is_stdio(const char *name);
+/// 1 when the file exists or is a standard-stream name.
+int FILE_exist(const char *name);
+/// 1 when the name is an existing directory.
+int FILE_is_dir(const char *name);
+/// Size in bytes, or -1 when the file cannot be examined.
+long FILE_size(const char *name);
+/// Creates the missing directories of `path` but its last `leave`
+/// components. 1 when nothing was needed, else 0.
+int FILE_make_dir(char *path, int leave);
+/// Opens a file (standard streams, "|command", "~" names; parents are
+/// created for writing). The stream, or null.
+FILE *FILE_open(const char *name, const char *mode);
+/// Chooses the input file (resource, current, batch latest, or prompt);
+/// copies the name into `out` (160) when given. 1 if it exists, else 0.
+int FILE_get_file_only(const char *prompt, char *out);
+/// Resolves a typed name into `out` (160). Returns 0.
+int FILE_set_file(const char *name, char *out);
+/// Resolves a "current"/"latest" specification (null means "la") into
+/// `out` (160); returns the time truncated to the file step.
+int64_t FILE_set_current(const char *spec, char *out);
+/// Lists the existing files that the current template could name. Returns 0.
+int FILE_list_file();
+/// Fixes the requested date fields for file selection. Returns 0.
+int FILE_set_time(const Date *date);
+/// Copies the date of the current file. Returns 0.
+int FILE_get_date(Date *date);
+
+// ---------------------------------------------------------------------------
+// Bulletin product file reader and header patterns (par_tool.cc)
+
+/// Sets the data type under which the bulletin file is named. Returns 0.
+int PAR_set_in_file(const char *str);
+/// Sets the mask of product end conditions. Returns 0.
+int PAR_set_end(int flag);
+/// Opens the bulletin file for `date`: handle 0, or -1.
+int PAR_open(Date *date);
+/// Closes the slot: 1, or 0 for -1 or a closed slot.
+int PAR_close(int ind);
+/// Back to the start of the file: 1, or 0 for -1 or a closed slot.
+int PAR_rewind(int ind);
+/// Continues reading at byte `pos`: 1, or 0 for -1 or a closed slot.
+int PAR_seek(int ind, long pos);
+/// Position recorded before the last line read, or -1.
+long PAR_get_pos(int ind);
+/// Status of the line evaluated last (0 for handle -1).
+int PAR_get_status(int ind);
+/// Finds the next product whose header matches `rhdr`: 1 found, 0 gave
+/// up after 100000 candidates, -1 no file or end of file.
+int PAR_search(int ind, const char *rhdr);
+/// Delivers the next line of the current product into `line` (129 bytes):
+/// 1 delivered, 0 end of product, -1 no file or end of file.
+int PAR_read(int ind, int flag, int num, char *line);
+/// Classifies one line (cleaning it in place) and returns its status.
+unsigned long PAR_end(int ind, char *line);
+/// Header pattern match: 0 for a match, non-zero otherwise.
+int PAR_cmp(const char *hdr, const char *line, const char *pat);
+
+// ---------------------------------------------------------------------------
+// Column scanner (scanp.cc)
+
+/// Scanner state: the row being scanned and the counters of the last scan.
+struct parse_param {
+  const char *ptr;  // the text (not owned, not modified)
+  int length;       // its length when attached
+  int off;          // start offset of the next scan
+  int len;          // characters consumed by the last scan
+  int assigned;     // values stored by the last scan
+  int matched;      // conversions that succeeded in the last scan
+  int done;         // 1 when the last scan worked through its whole format
+};
+
+/// Attaches `str` to the scanner (offset 0). Returns 1.
+int scanp_set(parse_param *param, const char *str);
+/// Sets the start offset of the next scan. Returns 1.
+int scanp_off(parse_param *param, int off);
+/// Scans at the offset with format `pat`: the number of successful
+/// conversions, or -1 for an empty format or an offset at/after the end.
+int scanp(parse_param *param, const char *pat, ...);
+
+// ---------------------------------------------------------------------------
+// Plot domains and regions (region.cc)
+
+/// A plot domain: projection, centre, grid size and spacing.
+struct Domain {
+  int proj;
+  float plat;
+  float plon;
+  float param[5];
+  float clat;
+  float clon;
+  float dx;
+  float dy;
+  int nx;
+  int ny;
+  int ellipse;
+};
+
+/// Decodes a domain text: 1 explicit, 2 region name, -1 invalid, -9999 empty.
+int DOM_decode(const char *str, Domain *dom);
+/// Clears the record. Returns 0.
+int DOM_init(Domain *dom);

@@ -1,0 +1,159 @@
+// qelmos.h: the MOS report records, the model codes, input selection and
+// station retrieval, the bulletin readers and the report printers
+// (mos_tool.cc, mos_read.cc).
+#pragma once
+
+#include "qel.h"
+
+/// Model codes, held in global flag 4.
+enum MOS_model {
+  MOS_NGM = 2,
+  MOS_NGM_UA = 4,
+  MOS_MRF = 5,
+  MOS_MRFX = 6,
+  MOS_ETA = 7,
+  MOS_ETA_UA = 8,
+  MOS_NAM = 9,
+  MOS_NAM_UA = 10,
+  MOS_AVN = 11,
+  MOS_GFS = 12,
+  MOS_GFSX = 13,
+};
+
+/// Reader call types: locate a block and read its identifier, or read it in full.
+constexpr int MOS_LOCATE = 25;
+constexpr int MOS_READ_FULL = 26;
+
+/// Number of column slots of a station report.
+constexpr int MOS_SLOTS = 25;
+
+/// One station's forecast from a station MOS bulletin (NGM, ETA, NAM,
+/// AVN, GFS, MRF, GFSX). Missing values are -9999; character fields hold
+/// the character code of one letter, or -9999.
+struct MOS_report {
+  char id[7];              // identifier as written in the bulletin
+  float elev;              // not filled by the reader
+  int32_t model;           // model code of the bulletin read
+  int32_t num;             // column slots used: 19, 21 or 15
+  int32_t hour[MOS_SLOTS]; // forecast hour of each slot
+  int32_t t[MOS_SLOTS];
+  int32_t td[MOS_SLOTS];
+  int32_t w_dir[MOS_SLOTS];  // degrees
+  int32_t w_spd[MOS_SLOTS];
+  int32_t pop6[MOS_SLOTS];
+  int32_t pop12[MOS_SLOTS];
+  int32_t pot6[MOS_SLOTS];
+  int32_t pot12[MOS_SLOTS];
+  int32_t post6[MOS_SLOTS];
+  int32_t post12[MOS_SLOTS];
+  int32_t ptype[MOS_SLOTS];  // 'Z', 'S', 'R'
+  int32_t ext_t[MOS_SLOTS];  // maximum or minimum temperature
+  int32_t cover[MOS_SLOTS];  // 'C', 'S', 'B', 'O' or ' '
+  int32_t hght[MOS_SLOTS];   // ceiling category
+  int32_t vis[MOS_SLOTS];    // visibility category
+  int32_t obvis[MOS_SLOTS];  // obstruction letter
+  int32_t qpf6[MOS_SLOTS];
+  int32_t qpf12[MOS_SLOTS];
+  int32_t qsf6[MOS_SLOTS];
+  int32_t qsf12[MOS_SLOTS];
+};
+
+/// One station's forecast from an upper-air FOUS bulletin (13 rows of 6 hours).
+struct MOSU_report {
+  char id[5];
+  int32_t hour[13];
+  int32_t t[13][4];   // layers in elements 1 to 3
+  int32_t rh[13][4];  // layers in elements 1 to 3
+  int32_t vert[13];
+  int32_t li[13];
+  int32_t hght[13];
+  int32_t dir[13];
+  int32_t spd[13];
+  int32_t psl[13];
+  int32_t prec[13];
+};
+
+/// One station's extended-range forecast (days 0 to 8, two halves a day).
+struct MOSM_report {
+  char id[5];
+  int32_t day[9];
+  int32_t max[9];
+  int32_t nmax[9];
+  int32_t min[9];
+  int32_t nmin[9];
+  int32_t t[9][2];
+  int32_t td[9][2];
+  int32_t cover[9][2];
+  int32_t w_spd[9][2];
+  int32_t pop12[9][2];
+  int32_t pos12[9][2];
+  int32_t pop24[9];
+};
+
+// ---------------------------------------------------------------------------
+// Records (mos_tool.cc)
+
+/// Marks every forecast value missing (num 0); leaves id, elev, model. Returns 0.
+int MOS_initialize(MOS_report *report);
+/// Marks every row value missing; leaves id, hour and element 0. Returns 0.
+int MOSU_initialize(MOSU_report *report);
+/// Marks every day value missing; leaves id and day. Returns 0.
+int MOSM_initialize(MOSM_report *report);
+
+// ---------------------------------------------------------------------------
+// Input selection and station retrieval (mos_tool.cc)
+
+/// Sets the model code (flag 4), the data type and the print options from
+/// the resources model, in_file and parameter. Returns 0.
+int MOS_in_file();
+/// Finds station `id` in the bulletin file of `date`: 1 and the report, else 0.
+int MOS_get_station(Date *date, const char *id, MOS_report *report);
+/// As MOS_get_station, for the upper-air family.
+int MOSU_get_station(Date *date, const char *id, MOSU_report *report);
+/// As MOS_get_station, for the extended-range family.
+int MOSM_get_station(Date *date, const char *id, MOSM_report *report);
+/// Opens the bulletin file of `date` with blank-line product ends: a handle or -1.
+int MOS_open(Date *date);
+/// Closes a bulletin handle.
+int MOS_close(int ind);
+/// Sets the print options ("full": every slot; "prdash": dashes for
+/// missing values). Used by MOS_in_file and tests. Returns 0.
+int MOS_set_print_options(int full, int miss_dash);
+
+// ---------------------------------------------------------------------------
+// Bulletin readers (mos_read.cc)
+
+/// Locates (type 25) or reads (type 26) station block *statnum of a station
+/// MOS bulletin: 0 when located, -1 when there is none.
+int MOS_read(int ind, MOS_report *report, int type, int *statnum);
+/// As MOS_read, for the upper-air FOUS bulletins.
+int MOSU_read(int ind, MOSU_report *report, int type, int *statnum);
+/// As MOS_read, for the extended-range bulletins.
+int MOSM_read(int ind, MOSM_report *report, int type, int *statnum);
+
+// ---------------------------------------------------------------------------
+// Report printing (mos_tool.cc)
+
+/// Prints the station table for initial time `date`. Returns 0.
+int MOS_print(Date *date, MOS_report *report);
+/// Prints the upper-air table. Returns 0.
+int MOSU_print(Date *date, MOSU_report *report);
+/// Prints the extended-range table. Returns 0.
+int MOSM_print(Date *date, MOSM_report *report);
+/// Writes the weather text of slot `ind` (at most 4 characters) into `wx6`. Returns 0.
+int MOS_weather6(MOS_report *report, int ind, char *wx6);
+/// Ceiling of slot `ind` in hundreds of feet, or -9999.
+float MOS_cld_hght(MOS_report *report, int ind);
+/// Visibility of slot `ind` in miles, or -9999.
+float MOS_vis(MOS_report *report, int ind);
+/// 6-hour snowfall category of slot `ind` (NGM), or -9999.
+float MOS_snow6(MOS_report *report, int ind);
+/// 12-hour snowfall category of slot `ind` (NGM, GFS, GFSX), or -9999.
+float MOS_snow12(MOS_report *report, int ind);
+
+/// Prints the compact "zim_fore" line of a station family (model `code`)
+/// from the reference report `ref` and the requested report `sta`.
+/// Returns 1 when printed, 0 for a code without a compact line.
+int MOS_zim_fore(int code, const MOS_report *ref, const MOS_report *sta);
+/// Prints the compact "zim_fore" line of the extended-range family. Returns 1.
+int MOSM_zim_fore(const MOSM_report *ref, const MOSM_report *sta);

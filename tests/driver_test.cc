@@ -1,0 +1,39 @@
+// End-to-end tests of the driver's flow: run the built qelmos binary.
+
+#include <gtest/gtest.h>
+
+#include "test_util.h"
+
+using qeltest::run_qelmos;
+
+TEST(Driver, MissingStationReportsNoDataWithStatus30) {
+  auto o = run_qelmos({"-id", "KEED", "/nonexistent/bulletins.txt"});
+  EXPECT_EQ(o.status, 30);
+  EXPECT_EQ(o.out, "");  // with -id the banner and "Searching for" are hidden
+  EXPECT_EQ(o.err, "No data found!\n");
+}
+
+TEST(Driver, CompactLineWithMissingStationPrintsNothing) {
+  auto o = run_qelmos({"-id", "KEED", "-ou", "ZIM_FORE", "-mo", "gfs", "/nonexistent/bulletins.txt"});
+  EXPECT_EQ(o.status, 30);
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(o.err, "");
+}
+
+TEST(Driver, ModelWithoutOutputFormEndsWithStatus0) {
+  auto o = run_qelmos({"-id", "OKC", "-mo", "nam_ua", "/nonexistent/bulletins.txt"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out + o.err, "");
+  o = run_qelmos({"-id", "KEED", "-ou", "zim_fore", "-mo", "mrf", "/nonexistent/bulletins.txt"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out + o.err, "");
+}
+
+TEST(Driver, BannerAndSearchLineWithoutIdentifierOption) {
+  auto o = run_qelmos({"/nonexistent/bulletins.txt"}, "kedd\n");
+  EXPECT_EQ(o.status, 30);
+  EXPECT_NE(o.out.find("      VOD UVOR UVEREV (Ver 1.0.0-linux-none)\n\n"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("Enter the station: "), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("Searching for: kedd...\n"), std::string::npos) << o.out;
+  EXPECT_EQ(o.err, "No data found!\n");
+}

@@ -1,0 +1,149 @@
+// test_util.cc: the shared fixtures of the test binary.
+
+#include "test_util.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace qeltest {
+
+TempDir::TempDir() {
+  const char *base = getenv("TMPDIR");
+  std::string tmpl = std::string(base && *base ? base : "/tmp") + "/qeltest.XXXXXX";
+  std::vector<char> buf(tmpl.begin(), tmpl.end());
+  buf.push_back('\0');
+  if (!mkdtemp(buf.data())) abort();
+  path_ = buf.data();
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::write(const std::string &name, const std::string &content) const {
+  std::string p = file(name);
+  std::filesystem::create_directories(std::filesystem::path(p).parent_path());
+  std::ofstream(p, std::ios::binary) << content;
+  return p;
+}
+
+std::string read_file(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string data_file(const std::string &name) { return std::string(QEL_TEST_DATA) + "/" + name; }
+
+Output capture(const std::function<void()> &fn) {
+  TempDir dir;
+  std::string out_path = dir.file("out"), err_path = dir.file("err");
+  fflush(stdout);
+  fflush(stderr);
+  int saved_out = dup(1), saved_err = dup(2);
+  int fo = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  int fe = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  dup2(fo, 1);
+  dup2(fe, 2);
+  close(fo);
+  close(fe);
+  fn();
+  fflush(stdout);
+  fflush(stderr);
+  dup2(saved_out, 1);
+  dup2(saved_err, 2);
+  close(saved_out);
+  close(saved_err);
+  Output o;
+  o.out = read_file(out_path);
+  o.err = read_file(err_path);
+  return o;
+}
+
+namespace {
+
+// Forks; the child gets `input` on stdin and files for stdout/stderr, runs
+// `child` (which must not return normally when it execs) and exits 0.
+Output fork_with_io(const std::function<void()> &child, const std::string &input) {
+  TempDir dir;
+  std::string in_path = dir.write("in", input);
+  std::string out_path = dir.file("out"), err_path = dir.file("err");
+  fflush(stdout);
+  fflush(stderr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int fi = open(in_path.c_str(), O_RDONLY);
+    int fo = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int fe = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fi, 0);
+    dup2(fo, 1);
+    dup2(fe, 2);
+    close(fi);
+    close(fo);
+    close(fe);
+    child();
+    fflush(stdout);
+    fflush(stderr);
+    _exit(0);
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  Output o;
+  o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  o.out = read_file(out_path);
+  o.err = read_file(err_path);
+  return o;
+}
+
+}  // namespace
+
+Output run_child(const std::function<void()> &fn, const std::string &input) {
+  return fork_with_io(
+      [&] {
+        // A fresh stdin stream for the child: drop what the parent buffered.
+        clearerr(stdin);
+        fn();
+        fflush(stdout);
+        fflush(stderr);
+        exit(0);
+      },
+      input);
+}
+
+Output run_program(const std::string &program, const std::vector<std::string> &args, const std::string &input,
+                   const std::vector<std::string> &env, const std::string &cwd) {
+  return fork_with_io(
+      [&] {
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(127);
+        std::vector<std::string> envs;
+        for (const char *name : {"PATH", "HOME", "TMPDIR"})
+          if (const char *v = getenv(name)) envs.push_back(std::string(name) + "=" + v);
+        for (const std::string &e : env) envs.push_back(e);
+        std::vector<char *> argv, envp;
+        argv.push_back(const_cast<char *>(program.c_str()));
+        for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        for (std::string &e : envs) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        execve(program.c_str(), argv.data(), envp.data());
+        _exit(127);
+      },
+      input);
+}
+
+Output run_qelmos(const std::vector<std::string> &args, const std::string &input, const std::vector<std::string> &env,
+                  const std::string &cwd) {
+  return run_program(QELMOS_BIN, args, input, env, cwd);
+}
+
+}  // namespace qeltest
