@@ -118,7 +118,17 @@ int FILE_get_file_only(const char *prompt, char *out) {
   return FILE_exist(filename);
 }
 
-int FILE_set_time(const Date *) { return 0; }
+Date set = {QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, 0};
+
+int FILE_set_time(const Date *date) {
+  set = *date;
+  return 0;
+}
+
+int FILE_get_time(Date *date) {
+  *date = set;
+  return 0;
+}
 
 int FILE_get_date(Date *date) {
   *date = file_date;

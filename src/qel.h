@@ -274,6 +274,9 @@ int FILE_list_file();
 int FILE_set_time(const Date *date);
 /// Copies the date of the current file. Returns 0.
 int FILE_get_date(Date *date);
+/// Copies the fixed date fields chosen by the user (the store that
+/// FILE_set_time and a "#" suffix fill). Used by tests. Returns 0.
+int FILE_get_time(Date *date);
 
 // ---------------------------------------------------------------------------
 // Bulletin product file reader and header patterns (par_tool.cc)
