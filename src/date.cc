@@ -44,3 +44,29 @@ int DATE_make_label(Date *d, char *label) {
   str_copy(label, text, 32);
   return 0;
 }
+
+int64_t DATE_num_sec(Date *d) {
+  struct tm tm = {};
+  tm.tm_year = (d->year < 0 ? 1980 : d->year < 50 ? d->year + 2000 : d->year < 200 ? d->year + 1900 : d->year) - 1900;
+  tm.tm_mon = (d->month < 1 || d->month > 12) ? 0 : d->month - 1;
+  tm.tm_mday = (d->day < 0 || d->day > 31) ? 1 : d->day;
+  tm.tm_hour = (d->hour < 0 || d->hour > 23) ? 0 : d->hour;
+  tm.tm_min = (d->min < 0 || d->min > 59) ? 0 : d->min;
+  tm.tm_sec = (d->sec < 0 || d->sec > 59) ? 0 : d->sec;
+  return timegm(&tm);
+}
+
+int DATE_get_gmdate(const int64_t *secs, Date *d) {
+  time_t t = secs ? static_cast<time_t>(*secs) : time(nullptr);
+  struct tm tm;
+  gmtime_r(&t, &tm);
+  d->year = tm.tm_year + 1900;
+  d->month = tm.tm_mon + 1;
+  d->day = tm.tm_mday;
+  d->jday = tm.tm_yday + 1;
+  d->wday = tm.tm_wday;
+  d->hour = tm.tm_hour;
+  d->min = tm.tm_min;
+  d->sec = tm.tm_sec;
+  return 0;
+}
