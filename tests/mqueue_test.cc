@@ -125,16 +125,17 @@ TEST(MqGet, PollsUntilADelayedReplyArrives) {
     MQ_put(q, conn, "query res model");
     code = MQ_get(q, conn, item);
   });
-  EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(550));
+  double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  EXPECT_GE(waited, 0.55);
   EXPECT_EQ(code, 0);
   EXPECT_STREQ(item, "!\n");
   EXPECT_EQ(o.out.rfind("PUT:3:3query res model\nGET-MSG:3 -1 " + std::to_string(ENOMSG) + " 0\n", 0), 0u) << o.out;
   EXPECT_NE(o.out.find("GET:0!\n"), std::string::npos) << o.out;
-  // Two quick tries, then one every 0.1 s: about eight in 0.6 s.
+  // Two quick tries, then one every 0.1 s (about eight in 0.6 s), never faster.
   int tries = 0;
   for (size_t at = 0; (at = o.out.find("GET-MSG:3 -1", at)) != std::string::npos; at++) tries++;
-  EXPECT_GE(tries, 5);
-  EXPECT_LE(tries, 12);
+  EXPECT_GE(tries, 4);
+  EXPECT_LE(tries, 3 + static_cast<int>(waited * 10));
 }
 
 TEST(MqTimeLimit, SilentPeerEndsTheProcessWithStatus7) {
