@@ -168,7 +168,8 @@ int DATE_julian_monday(int year, int jday, int *month, int *day) {
 int DATE_monday_julian(int year, int month, int day, int *jday) {
   if (month < 1) month = 1;
   if (month > 12) month = 12;
-  *jday = days_table(year)[month - 1] + day;
+  int64_t j = static_cast<int64_t>(days_table(year)[month - 1]) + day;  // the day is not range-limited
+  *jday = j > INT32_MAX ? INT32_MAX : static_cast<int>(j);
   return 0;
 }
 

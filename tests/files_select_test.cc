@@ -86,6 +86,10 @@ TEST_F(Selection, TypedNamesAreCompletedAndTheirDateRead) {
   EXPECT_EQ(d.month, 3);
   EXPECT_EQ(d.day, QEL_MISS);
   EXPECT_EQ(typed("26030712_mos.bak"), in_data("26030712_mos.bak"));
+  use("@sub/%y%m%d%h");
+  EXPECT_EQ(typed("sub/26030712"), "sub/26030712");
+  FILE_get_date(&d);
+  EXPECT_EQ(d.hour, 12);
 }
 
 TEST_F(Selection, FullPathElsewhereKeepsItsDirectoryWhenRemade) {
@@ -179,6 +183,7 @@ TEST_F(Selection, LatestSearchStepsBackOneFileAtATime) {
   EXPECT_EQ(current("-1dla"), in_data("26030512_mos"));
   EXPECT_EQ(current("la-6"), in_data("26030703_mos"));
   EXPECT_EQ(current("2LA+1"), in_data("26030710_mos"));
+  EXPECT_EQ(current("3la-1d"), in_data("26030609_mos"));  // the later "d" belongs to the second offset
 
   // Nothing within the count: one step before the last name tried.
   o = capture([&] { FILE_set_current("1d6la#10", out); });

@@ -186,6 +186,12 @@ TEST(FileSetName, MissingConventionFileWarnsAndUsesTheType) {
   char out[QEL_NAME_LEN];
   FILE_set_date(&d, out);
   EXPECT_STREQ(out, "/d/26030712_mos");
+  // The convention file is read as a plain file, never run as a command.
+  std::string cmd = "|touch " + dir.file("ran");
+  RES_put("file_path", "");
+  RES_put("name_conv", cmd.c_str());
+  capture([&] { FILE_set_name(type); });
+  EXPECT_EQ(FILE_exist(dir.file("ran").c_str()), 0);
 }
 
 TEST_F(Conventions, SaveAndRestoreKeepTheChosenFile) {
