@@ -357,8 +357,8 @@ void match_template(const char *typed) {
 }
 
 // Resolves a time text and reports the chosen name.
-void resolve_current(const char *spec) {
-  FILE_set_current(spec, nullptr);
+void resolve_current(const char *when) {
+  FILE_set_current(when, nullptr);
   MESS_print(M_MESS, "Current filename: %s\n", naming().filename);
 }
 
@@ -526,12 +526,12 @@ int FILE_set_file(const char *typed, char *out) {
   return 0;
 }
 
-int64_t FILE_set_current(const char *spec, char *out) {
+int64_t FILE_set_current(const char *when, char *out) {
   NameState &s = naming();
-  if (!spec) spec = "la";
+  if (!when) when = "la";
   s.filename_type = 0;
   s.user_file[0] = '\0';
-  const char *p = spec;
+  const char *p = when;
 
   // The base time: "#" and fixed digits, "qelcurtime", or the clock.
   int64_t t;

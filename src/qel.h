@@ -269,9 +269,9 @@ FILE *FILE_open(const char *name, const char *mode);
 int FILE_get_file_only(const char *prompt, char *out);
 /// Resolves a typed name into `out` (160). Returns 0.
 int FILE_set_file(const char *name, char *out);
-/// Resolves a "current"/"latest" specification (null means "la") into
+/// Resolves a "current"/"latest" time text (null means "la") into
 /// `out` (160); returns the time truncated to the file step.
-int64_t FILE_set_current(const char *spec, char *out);
+int64_t FILE_set_current(const char *when, char *out);
 /// Lists, in columns and without a shell, the existing files that the
 /// current template could name. Returns 0.
 int FILE_list_file();

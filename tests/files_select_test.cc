@@ -1,5 +1,5 @@
 // Tests of input-file selection: typed names against the template, the
-// "current"/"latest" specifications, the choice of FILE_get_file_only and
+// "current"/"latest" time texts, the choice of FILE_get_file_only and
 // the listing.
 
 #include <gtest/gtest.h>
@@ -47,9 +47,9 @@ class Selection : public ::testing::Test {
     FILE_set_name(text);
   }
   std::string in_data(const std::string &name) const { return data.file(name); }
-  std::string current(const char *spec) {
+  std::string current(const char *when) {
     char out[QEL_NAME_LEN];
-    FILE_set_current(spec, out);
+    FILE_set_current(when, out);
     return out;
   }
   std::string typed(const char *name) {
