@@ -157,12 +157,15 @@ int stricmp(const char *s1, const char *s2);
 /// Case-insensitive compare of at most the first n bytes (walks n - 1 positions).
 int strnicmp(const char *s1, const char *s2, int n);
 /// Splits a copy of `string` at `delim` into *argv (caller frees with
-/// free_parsed_array). Returns 0, or -1 for null/empty input or no memory.
+/// free_parsed_array); trailing delimiters are dropped, fields not trimmed.
+/// Returns 0, or -1 for null/empty input or no memory (*argc then 0).
 int parse_string(const char *string, char delim, int *argc, char ***argv);
 /// Releases what parse_string handed out. Returns 0.
 int free_parsed_array(int argc, char **argv);
-/// Reads the next line (at most len bytes; the buffer holds len + 1).
-/// Returns the bytes stored, 0 for an empty line, -1 at end of file.
+/// Reads the next line (at most len bytes; the buffer holds len + 1),
+/// leaving its terminator in the stream for the next read to skip; a longer
+/// line comes out in pieces. Returns the bytes stored, 0 for an empty line,
+/// -1 at end of file (or for a null stream or buffer).
 int fgetnline(FILE *ifile, char *string, int len);
 /// As fgetnline, but returns 1 for a non-empty line.
 int fgetstring(FILE *ifile, char *string, int len);
@@ -176,13 +179,17 @@ const char *QEL_version();
 [[noreturn]] void QEL_exit(int status);
 /// Sleeps `secs` seconds (microsecond resolution). -1 for secs <= 0, else 0.
 int QEL_sleep(float secs);
-/// Interprets a prompt answer: 1 for a "set" command, 0 for no command;
-/// "exit" ends the process with status 0.
+/// Interprets a prompt answer: 1 for a "set" command ("set name value" or
+/// "set name=value" stores a resource, a bare "set" lists them), 0 for no
+/// command; "exit" ends the process with status 0.
 int QEL_set_command(const char *string);
-/// Asks for one word of at most length - 1 characters; stores it in `str`
-/// (or a new buffer of length + 1 bytes when `str` is null) and returns it.
+/// Asks for one word of at most length - 1 characters (at least 1); stores
+/// it in `str` (or a new buffer of length + 1 bytes when `str` is null) and
+/// returns it, or null when no buffer can be had. An empty answer or the end
+/// of input leaves the buffer as it was.
 char *QEL_prompts(const char *prompt, char *str, int length);
-/// Asks for a real number and returns it (0 for an empty answer).
+/// Asks for a real number and returns it (0 for an empty answer or the end
+/// of input); an answer that is not a number is asked again.
 float QEL_promptf(const char *prompt);
 
 // ---------------------------------------------------------------------------
@@ -197,12 +204,15 @@ struct mqueuebuf {
 /// Opens the existing queue of loop window `num`: its id, -1 when no queue
 /// exists for that key, 0 for any other error.
 int MQ_open(int num);
-/// Connection handshake: the connection id, or -1.
+/// Connection handshake: the connection id, or -1 (send failed, unexpected
+/// code, or an id that is not a number from 3 to 207).
 int MQ_connect(int msgqid);
-/// Sends one message with code digit `conn_id`. 0 when sent, -1 on failure.
+/// Sends one message with code digit `conn_id` and the formatted text (cut
+/// at 118 characters). 0 when sent, -1 on failure.
 int MQ_put(int msgqid, int conn_id, const char *format, ...) QEL_PRINTF(3, 4);
 /// Waits for the next message of type `conn_id`, copies its text after the
-/// code digit into `item` (at least 120 bytes); returns the code, or -1.
+/// code digit into `item` (at least 120 bytes); returns the code, or -1 with
+/// `item` empty on a receive error. No message in the time limit: exit 7.
 int MQ_get(int msgqid, int conn_id, char *item);
 /// Removes every waiting message of type `index`; -1 when none is left.
 int MQ_clear(int msgqid, int index);
@@ -212,8 +222,8 @@ int MQ_enable_alarm();
 int MQ_disable_alarm();
 /// The time-limit handler: prints "Queue not responding!!" and exits with 7.
 void MQ_intrp(int sig);
-/// Changes the time limit of sends and waits (20 seconds unless changed).
-/// Used by tests.
+/// Changes the time limit of sends and waits (20 seconds unless changed):
+/// 0, or -1 (nothing changed) for secs <= 0. Used by tests.
 int MQ_set_time_limit(int secs);
 
 // ---------------------------------------------------------------------------
