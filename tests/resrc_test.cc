@@ -5,10 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/ipc.h>
+#include <sys/msg.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +21,7 @@
 #include "test_util.h"
 
 using qeltest::capture;
+using qeltest::LoopWindow;
 using qeltest::Output;
 using qeltest::run_child;
 using qeltest::TempDir;
@@ -39,6 +45,8 @@ res_type kPos[] = {RES_filename, RES_null};
 class Registry : public ::testing::Test {
  protected:
   TempDir dir;
+  std::function<void()> before_init;  // runs in the child just before RES_init
+  int want_status = 0;
 
   Output start(const std::vector<std::string> &args, const std::vector<std::string> &show,
                const std::vector<std::string> &env = {}, res_type *key = kKey, res_type *pos = kPos) {
@@ -56,6 +64,7 @@ class Registry : public ::testing::Test {
       std::vector<char *> argv;
       for (std::string &w : words) argv.push_back(w.data());
       argv.push_back(nullptr);
+      if (before_init) before_init();
       RES_init(static_cast<int>(words.size()), argv.data(), key, pos);
       std::string report;
       for (const std::string &name : show) {
@@ -74,7 +83,7 @@ class Registry : public ::testing::Test {
       report += flags;
       fputs(report.c_str(), stdout);
     });
-    EXPECT_EQ(o.status, 0) << o.err;  // also catches leaks under the sanitizers
+    EXPECT_EQ(o.status, want_status) << o.err;  // also catches leaks under the sanitizers
     return o;
   }
 
@@ -434,3 +443,104 @@ TEST_F(Registry, NoLoopWindowRunning) {
             "RAVizir window: 62002x not running or no message queue exists\n");
   EXPECT_EQ(line(o, "model"), "unset");
 }
+
+TEST_F(Registry, TheToolTakesItsSettingsFromEverySource) {
+  // The station from the environment, batch mode and the model from a
+  // defaults file: no prompt, and only the warning is printed.
+  dir.write("defs", "*batch: on\nqelmos.model: gfs\n");
+  std::vector<std::string> env = {"qeldefault=" + dir.file("defs"), "qelident=KEED"};
+  auto o = qeltest::run_qelmos({dir.file("missing.txt")}, "", env, dir.path());
+  EXPECT_EQ(o.status, 30);
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(o.err, "No data found!\n");
+  // The command line's level beats the batch default.
+  o = qeltest::run_qelmos({"-me", "mess", "-ou", "table", dir.file("missing.txt")}, "", env, dir.path());
+  EXPECT_EQ(o.out.find("      VOD UVOR UVEREV (Ver "), 0u) << o.out;
+  EXPECT_NE(o.out.find("Searching for: KEED...\n"), std::string::npos) << o.out;
+}
+
+// ---------------------------------------------------------------------------
+// The loop window
+
+#ifdef LOOPWIN_BIN
+
+TEST_F(Registry, LoopWindowValuesAndSettings) {
+  std::string log = dir.file("log");
+  LoopWindow win(62011, {"-l", log}, {"model=eta", "parameter=full", "model_path=/w"});
+  ASSERT_TRUE(win.ready());
+  dir.write("defs", "*output: table\n*model_path: /file\n");
+  dir.write("later", "*model: ngm\n");
+  auto o = start({"-id", "KIND", "-xyz", "3"}, {"model", "model_path", "output", "parameter", "identifier"},
+                 {"qeldefault=" + dir.file("defs") + ":#62011", "qelparam=prdash"});
+  EXPECT_EQ(o.err, "");
+  EXPECT_EQ(line(o, "model"), "eta");         // from the window
+  EXPECT_EQ(line(o, "model_path"), "/w");     // the window comes after the file
+  EXPECT_EQ(line(o, "output"), "table");
+  EXPECT_EQ(line(o, "parameter"), "prdash");  // the environment beats the window
+  EXPECT_EQ(line(o, "identifier"), "KIND");
+
+  // Every definition is asked for in table order; the window is given what
+  // it lacks and the registry holds, then the matched options, then "quit".
+  std::string want;
+  for (const char *name : {"help",       "batch",      "message",    "file_path", "data_path",  "con_path",
+                           "grid_path",  "raw_path",   "image_path", "watch_path", "text_path", "model_path",
+                           "sat_path",   "city_file",  "stat_prior", "name_conv", "in_file",    "out_file",
+                           "file_param", "model",      "output",     "current",   "hour",       "num_hour",
+                           "identifier", "variable",   "parameter",  "filename"})
+    want += std::string("query res ") + name + "\n";
+  want += "set res output table\nset res identifier KIND\nquit\n";
+  EXPECT_EQ(qeltest::read_file(log), want);
+  EXPECT_EQ(win.wait(3), 0);  // "quit" ended it
+
+  // A later file beats the window.
+  LoopWindow again(62012, {}, {"model=eta"});
+  ASSERT_TRUE(again.ready());
+  o = start({}, {"model"}, {"qeldefault=#62012:" + dir.file("later")});
+  EXPECT_EQ(line(o, "model"), "ngm");
+}
+
+TEST_F(Registry, LoopWindowReplacedByAFailedOne) {
+  std::string log = dir.file("log");
+  LoopWindow win(62013, {"-l", log});
+  ASSERT_TRUE(win.ready());
+  auto o = start({"-id", "KIND"}, {"identifier"}, {"qeldefault=#62013:#62014"});
+  EXPECT_EQ(o.err, "RAVizir window: 62014 not running or no message queue exists\n");
+  EXPECT_EQ(line(o, "identifier"), "KIND");
+  std::string got = qeltest::read_file(log);
+  EXPECT_EQ(got.find("set res"), std::string::npos) << got;
+  EXPECT_EQ(got.find("quit"), std::string::npos) << got;
+  EXPECT_NE(got.find("query res filename\n"), std::string::npos) << got;
+}
+
+TEST_F(Registry, LoopWindowThatNeverAnswers) {
+  LoopWindow win(62015, {"-n"});
+  ASSERT_TRUE(win.ready());
+  before_init = [] { MQ_set_time_limit(1); };
+  want_status = 7;
+  auto o = start({}, {}, {"qeldefault=#62015"});
+  EXPECT_EQ(o.err, "Queue not responding!!\n");
+}
+
+TEST_F(Registry, LoopWindowRefusingTheConnection) {
+  // A peer that answers the handshake with a code other than 2.
+  const key_t key = 62016;
+  int q = msgget(key, IPC_CREAT | IPC_EXCL | 0600);
+  ASSERT_GE(q, 0);
+  pid_t peer = fork();
+  if (peer == 0) {
+    mqueuebuf m;
+    if (msgrcv(q, &m, 120, 1, 0) >= 0) {
+      m.mtype = 2;
+      snprintf(m.mtext, sizeof m.mtext, "9");
+      msgsnd(q, &m, 120, 0);
+    }
+    _exit(0);
+  }
+  auto o = start({}, {"model"}, {"qeldefault=#62016"});
+  kill(peer, SIGTERM);
+  waitpid(peer, nullptr, 0);
+  msgctl(q, IPC_RMID, nullptr);
+  EXPECT_EQ(o.err, "RAVizir window: 62016 unable to connect\n");
+}
+
+#endif
