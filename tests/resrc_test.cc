@@ -172,51 +172,9 @@ TEST(ResourceList, ProgramNameFromTheCommandLine) {
 // ---------------------------------------------------------------------------
 // The catalogue
 
-TEST(Catalogue, ThisToolsResourcesAndTheUndefined) {
-  struct Want {
-    res_type id;
-    const char *def, *cmd, *env;
-    DEF_convert cvt;
-  };
-  const Want want[] = {
-      {RES_help, "help", "h", "qelhelp", CV_help},
-      {RES_batch, "batch", "ba", "qelbatch", CV_batch},
-      {RES_message, "message", "me", "qelmess", CV_mess},
-      {RES_file_path, "file_path", "fp", "qelfile", CV_path},
-      {RES_data_path, "data_path", "dp", "qeldata", CV_path},
-      {RES_con_path, "con_path", "cp", "qelcon", CV_path},
-      {RES_grid_path, "grid_path", "gp", "qelgrid", CV_path},
-      {RES_raw_path, "raw_path", "rp", "qelraw", CV_path},
-      {RES_image_path, "image_path", "ip", "qelimage", CV_string},
-      {RES_watch_path, "watch_path", "wp", "qelwatch", CV_path},
-      {RES_text_path, "text_path", "tp", "qeltext", CV_path},
-      {RES_model_path, "model_path", "mp", "qelmpath", CV_path},
-      {RES_sat_path, "sat_path", "sp", "qelsat", CV_path},
-      {RES_city_file, "city_file", "cf", "qelcity", CV_string},
-      {RES_stat_prior, "stat_prior", "pr", "qelprior", CV_int},
-      {RES_name_conv, "name_conv", "nc", "qelnameconv", CV_name},
-      {RES_in_file, "in_file", "if", "qelinfile", CV_string},
-      {RES_out_file, "out_file", "of", "qeloutfile", CV_string},
-      {RES_file_param, "file_param", "pf", "qelfileparam", CV_file_param},
-      {RES_model, "model", "mo", "qelmodel", CV_string},
-      {RES_output, "output", "ou", "qelout", CV_string},
-      {RES_current, "current", "cu", "qelcurrent", CV_current},
-      {RES_hour, "hour", "ho", "qelhour", CV_hour},
-      {RES_num_hour, "num_hour", "nh", "qelnumhour", CV_string},
-      {RES_identifier, "identifier", "id", "qelident", CV_string},
-      {RES_variable, "variable", "va", "qelvar", CV_string},
-      {RES_parameter, "parameter", "pa", "qelparam", CV_string},
-  };
-  for (const Want &w : want) {
-    RES_defobj d;
-    EXPECT_EQ(RES_enter(&d, w.id), 1);
-    EXPECT_STREQ(d.def, w.def);
-    EXPECT_STREQ(d.cmd, w.cmd) << w.def;
-    EXPECT_STREQ(d.env, w.env) << w.def;
-    EXPECT_EQ(d.cvt, w.cvt) << w.def;
-    EXPECT_EQ(d.out, nullptr);
-  }
-
+TEST(Catalogue, PositionalSharedAndUndefinedIdentifiers) {
+  // Abbreviations are checked against the help page's usage texts and the
+  // environment names by a start-up; here the special entries.
   RES_defobj d;
   RES_enter(&d, RES_filename);
   EXPECT_EQ(RES_cmd_pos(d.cmd), 1);
@@ -224,6 +182,13 @@ TEST(Catalogue, ThisToolsResourcesAndTheUndefined) {
   RES_enter(&d, RES_filenames);
   EXPECT_STREQ(d.def, "filename");
   EXPECT_EQ(RES_cmd_pos(d.cmd), 10);
+  EXPECT_EQ(d.cvt, CV_strings);
+  RES_enter(&d, RES_model_path);
+  EXPECT_STREQ(d.env, "qelmpath");
+  EXPECT_EQ(d.out, nullptr);
+  RES_enter(&d, RES_inputg);
+  EXPECT_STREQ(d.def, "input");
+  EXPECT_STREQ(d.cmd, "inp");
 
   // Identifiers without a definition print their number and take part in nothing.
   auto o = capture([&] {
@@ -422,6 +387,28 @@ TEST_F(Registry, SearchPathTagsAndUndeclaredEntries) {
   EXPECT_EQ(line(o, "model"), "ngm");  // a tag applies to the files after it
 }
 
+TEST_F(Registry, EveryResourceHasItsOwnVariable) {
+  const char *const own[][2] = {
+      {"help", "qelhelp"},         {"batch", "qelbatch"},           {"message", "qelmess"},
+      {"file_path", "qelfile"},    {"data_path", "qeldata"},        {"con_path", "qelcon"},
+      {"grid_path", "qelgrid"},    {"raw_path", "qelraw"},          {"image_path", "qelimage"},
+      {"watch_path", "qelwatch"},  {"text_path", "qeltext"},        {"model_path", "qelmpath"},
+      {"sat_path", "qelsat"},      {"city_file", "qelcity"},        {"stat_prior", "qelprior"},
+      {"name_conv", "qelnameconv"}, {"in_file", "qelinfile"},       {"out_file", "qeloutfile"},
+      {"file_param", "qelfileparam"}, {"model", "qelmodel"},        {"output", "qelout"},
+      {"current", "qelcurrent"},   {"hour", "qelhour"},             {"num_hour", "qelnumhour"},
+      {"identifier", "qelident"},  {"variable", "qelvar"},          {"parameter", "qelparam"},
+      {"filename", "qelfilename"},
+  };
+  std::vector<std::string> env, show;
+  for (const auto &r : own) {
+    env.push_back(std::string(r[1]) + "=v_" + r[0]);
+    show.push_back(r[0]);
+  }
+  auto o = start({}, show, env);
+  for (const auto &r : own) EXPECT_EQ(line(o, r[0]), std::string("v_") + r[0]) << r[1];
+}
+
 TEST_F(Registry, EnvironmentValuesAreCut) {
   std::string value(300, 'v');
   auto o = start({}, {"identifier"}, {"qelident=" + value});
@@ -521,26 +508,75 @@ TEST_F(Registry, LoopWindowThatNeverAnswers) {
   EXPECT_EQ(o.err, "Queue not responding!!\n");
 }
 
-TEST_F(Registry, LoopWindowRefusingTheConnection) {
-  // A peer that answers the handshake with a code other than 2.
-  const key_t key = 62016;
-  int q = msgget(key, IPC_CREAT | IPC_EXCL | 0600);
-  ASSERT_GE(q, 0);
-  pid_t peer = fork();
-  if (peer == 0) {
+namespace {
+
+// A scripted peer on a queue of its own: it answers the handshake with
+// `handshake` (code character and text), every "query res" with the texts
+// of `replies` and anything else with code 1, all on connection 3.
+class FakePeer {
+ public:
+  FakePeer(key_t key, const std::string &handshake, const std::vector<std::string> &replies) {
+    queue_ = msgget(key, IPC_CREAT | IPC_EXCL | 0600);
+    if (queue_ < 0) return;
+    pid_ = fork();
+    if (pid_ != 0) return;
     mqueuebuf m;
-    if (msgrcv(q, &m, 120, 1, 0) >= 0) {
-      m.mtype = 2;
-      snprintf(m.mtext, sizeof m.mtext, "9");
-      msgsnd(q, &m, 120, 0);
+    if (msgrcv(queue_, &m, 120, 1, 0) < 0) _exit(0);
+    send(2, handshake);
+    while (msgrcv(queue_, &m, 120, 1, 0) >= 0) {
+      if (strncmp(m.mtext + 1, "query res", 9) == 0)
+        for (const std::string &r : replies) send(3, r);
+      else
+        send(3, "1");
     }
     _exit(0);
   }
-  auto o = start({}, {"model"}, {"qeldefault=#62016"});
-  kill(peer, SIGTERM);
-  waitpid(peer, nullptr, 0);
-  msgctl(q, IPC_RMID, nullptr);
+  ~FakePeer() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (queue_ >= 0) msgctl(queue_, IPC_RMID, nullptr);
+  }
+  bool ok() const { return queue_ >= 0 && pid_ > 0; }
+
+ private:
+  void send(long type, const std::string &text) {
+    mqueuebuf m = {};
+    m.mtype = type;
+    snprintf(m.mtext, sizeof m.mtext, "%s", text.c_str());
+    msgsnd(queue_, &m, 120, 0);
+  }
+  int queue_ = -1;
+  pid_t pid_ = -1;
+};
+
+res_type kModelOnly[] = {RES_model, RES_null};
+res_type kNone[] = {RES_null};
+
+}  // namespace
+
+TEST_F(Registry, LoopWindowRefusingTheConnection) {
+  FakePeer peer(62016, "9", {});
+  ASSERT_TRUE(peer.ok());
+  auto o = start({}, {"model"}, {"qeldefault=#62016"}, kModelOnly, kNone);
   EXPECT_EQ(o.err, "RAVizir window: 62016 unable to connect\n");
+}
+
+TEST_F(Registry, LoopWindowRepliesWithoutLineEndOrNotRunning) {
+  {
+    // Only a line end is dropped: a reply cut short keeps its last character.
+    FakePeer peer(62017, "23", {"0eta", "1"});
+    ASSERT_TRUE(peer.ok());
+    auto o = start({}, {"model"}, {"qeldefault=#62017"}, kModelOnly, kNone);
+    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(line(o, "model"), "eta");
+  }
+  FakePeer peer(62018, "23", {"-"});
+  ASSERT_TRUE(peer.ok());
+  auto o = start({}, {"model"}, {"qeldefault=#62018"}, kModelOnly, kNone);
+  EXPECT_EQ(o.err, "RAVizir not running!\n");
+  EXPECT_EQ(line(o, "model"), "unset");
 }
 
 #endif
