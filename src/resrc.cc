@@ -332,19 +332,25 @@ void first_pass(int argc, char **argv) {
 }
 
 void search_path(RES_defobj *table) {
+  DEF_clr_tag();  // before the strings of an earlier path go
+  free_parsed_array(path_count, path_elems);
+  path_count = 0;
+  path_elems = nullptr;
   const char *path = RES_get("default");
   if (!path) path = kDefaultPath;
   if (*path) {
     parse_string(path, ':', &path_count, &path_elems);
   } else {
     // An empty path is one element without a name: the file in the
-    // current directory.
-    path_count = 1;
-    path_elems = static_cast<char **>(calloc(2, sizeof(char *)));
-    if (path_elems) path_elems[0] = strdup("");
-    if (!path_elems || !path_elems[0]) path_count = 0;
+    // current directory (laid out as parse_string lays out its arrays).
+    path_elems = static_cast<char **>(calloc(1, sizeof(char *)));
+    if (path_elems && (path_elems[0] = strdup(""))) {
+      path_count = 1;
+    } else {
+      free(path_elems);
+      path_elems = nullptr;
+    }
   }
-  DEF_clr_tag();
   for (int e = 0; e < path_count; e++) {
     const char *element = path_elems[e];
     if (element[0] == '+')

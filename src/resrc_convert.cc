@@ -69,6 +69,7 @@ void hour_hash_form(const char *v, Date *d) {
   }
 }
 
+// Numbers are read with at most nine digits, so that no field overflows.
 void convert_hour(const char *v) {
   Date d;
   DATE_init(&d);
@@ -83,14 +84,14 @@ void convert_hour(const char *v) {
   } else if (len == 3 && is_digit(v[0]) && !colon) {
     sscanf(v, "%1d%2d", &d.day, &d.hour);
   } else if (strchr(v, 'd')) {
-    sscanf(v, "%dd%d:%d", &d.day, &d.hour, &d.min);
+    sscanf(v, "%9dd%9d:%9d", &d.day, &d.hour, &d.min);
   } else if (v[0] == ':') {
-    sscanf(v, ":%d", &d.min);
+    sscanf(v, ":%9d", &d.min);
   } else if (v[0] == '-' && v[1] == ':') {
     // A minute that was not read stays "not given" rather than negated.
-    if (sscanf(v + 2, "%d", &d.min) == 1) d.min = -d.min;
+    if (sscanf(v + 2, "%9d", &d.min) == 1) d.min = -d.min;
   } else {
-    sscanf(v, "%d:%d", &d.hour, &d.min);
+    sscanf(v, "%9d:%9d", &d.hour, &d.min);
     if (v[0] == '-' && d.hour == 0) {
       d.hour = QEL_MISS;
       if (d.min != QEL_MISS) d.min = -d.min;
@@ -186,11 +187,11 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
     case CV_int:
       if (is_digit(data[0]) || data[0] == '-' || data[0] == '+') {
         bool hex = data[1] == 'x' || data[1] == 'X';
-        *static_cast<int *>(out) = hex ? static_cast<int>(strtol(data, nullptr, 16)) : atoi(data);
+        *static_cast<int *>(out) = static_cast<int>(strtol(data, nullptr, hex ? 16 : 10));
       }
       break;
     case CV_short:
-      if (is_digit(data[0])) *static_cast<int16_t *>(out) = static_cast<int16_t>(atoi(data));
+      if (is_digit(data[0])) *static_cast<int16_t *>(out) = static_cast<int16_t>(strtol(data, nullptr, 10));
       break;
     case CV_long:
       if (is_digit(data[0])) *static_cast<int64_t *>(out) = strtoll(data, nullptr, 10);

@@ -371,6 +371,15 @@ TEST_F(Registry, DefaultSearchPathReadsTheCurrentDirectory) {
     printf("%s|%s\n", RES_get("model"), RES_get("default") ? "set" : "unset");
   });
   EXPECT_EQ(o.out, "eta|unset\n");
+
+  // An empty path, or an empty element, also means the current directory's file.
+  dir.write("later", "*output: table\n");
+  for (const std::string &path : {std::string(""), ":" + dir.file("later")}) {
+    auto r = start({}, {"model", "output"}, {"qeldefault=" + path});
+    EXPECT_EQ(line(r, "model"), "eta") << path;
+  }
+  auto r = start({"-df="}, {"model"});
+  EXPECT_EQ(line(r, "model"), "eta");
 }
 
 TEST_F(Registry, SearchPathTagsAndUndeclaredEntries) {
