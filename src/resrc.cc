@@ -242,16 +242,16 @@ void read_until_nonzero() {
 
 // A search-path element "#N": ask loop window N for the value of every
 // definition and send it those it lacks but the registry holds.
-void consult_window(const char *spec, RES_defobj *table) {
+void consult_window(const char *number, RES_defobj *table) {
   window = Window();
-  int queue = MQ_open(atoi(spec));
+  int queue = MQ_open(atoi(number));
   if (queue == -1) {
-    MESS_print(M_WARN, "RAVizir window: %s not running or no message queue exists\n", spec);
+    MESS_print(M_WARN, "RAVizir window: %s not running or no message queue exists\n", number);
     return;
   }
   int conn = MQ_connect(queue);
   if (conn == -1) {
-    MESS_print(M_WARN, "RAVizir window: %s unable to connect\n", spec);
+    MESS_print(M_WARN, "RAVizir window: %s unable to connect\n", number);
     return;
   }
   window.queue = queue;
