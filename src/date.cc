@@ -244,3 +244,4 @@ int DATE_make_label(Date *date, char *label) {
   str_copy(label, text, 32);
   return 0;
 }
+
