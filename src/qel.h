@@ -46,7 +46,8 @@ const char *DATE_month_lower(int month);
 int DATE_init(Date *date);
 /// Prints "y/m/d hh:mm:ss" at message level `level`. Returns 0.
 int DATE_print(uint32_t level, Date *date);
-/// Sets the display time zone from a text such as "-EST:-5". Returns 0.
+/// Sets the display time zone from a text such as "-EST:-5" (no readable
+/// hours: offset 0; an empty text changes nothing). Returns 0.
 int DATE_set_TZ(const char *str);
 /// Writes the current UTC time as "YY MON DD  hh:mm:ssZ" into `buf` (21). Returns 0.
 int DATE_get_current_str(char *buf);
@@ -56,7 +57,8 @@ int DATE_is_leap(int year);
 int64_t DATE_num_sec(Date *date);
 /// Stores the current time in *secs (when given) and returns it.
 int64_t DATE_get_time(int64_t *secs);
-/// Breaks `secs` (null: now) down in UTC into `date`. Returns 0.
+/// Breaks `secs` (null: now) down in UTC into `date`. Returns 0, or -1
+/// (all fields unset) for a time the system cannot break down.
 int DATE_get_gmdate(const int64_t *secs, Date *date);
 /// Day of year to month and day. Returns 0.
 int DATE_julian_monday(int year, int jday, int *month, int *day);
@@ -235,9 +237,11 @@ int FILE_set_name(char *type);
 /// Builds the file name for `date` (null: the current file date) into
 /// `out` (160). 0 after an expansion, 1 when copied or standard input.
 int FILE_set_date(Date *date, char *out);
-/// Builds the header-file name; 1 if a non-empty name resulted, else 0.
+/// Builds the header-file name from the header template alone (the current
+/// file name is left as it is); 1 if a non-empty name resulted, else 0.
 int FILE_hdr_set_date(Date *date, char *out);
-/// Stores template key `key` (at most 29 characters, blanks as "_"). Returns 0.
+/// Stores template key `key` (at most 29 characters, blanks as "_"; null
+/// clears it). Returns 0.
 int FILE_set_key(char key, const char *value);
 /// Copies the current file name into `buf` (160) when given; returns it.
 const char *FILE_get_filename(char *buf);
@@ -275,10 +279,11 @@ FILE *FILE_open(const char *name, const char *mode);
 int FILE_get_file_only(const char *prompt, char *out);
 /// Resolves a typed name into `out` (160). Returns 0.
 int FILE_set_file(const char *name, char *out);
-/// Resolves a "current"/"latest" specification (null means "la") into
+/// Resolves a "current"/"latest" time text (null means "la") into
 /// `out` (160); returns the time truncated to the file step.
-int64_t FILE_set_current(const char *spec, char *out);
-/// Lists the existing files that the current template could name. Returns 0.
+int64_t FILE_set_current(const char *when, char *out);
+/// Lists, in columns and without a shell, the existing files that the
+/// current template could name. Returns 0.
 int FILE_list_file();
 /// Fixes the requested date fields for file selection. Returns 0.
 int FILE_set_time(const Date *date);
