@@ -8,8 +8,14 @@
 // (or set by a seek, a rewind or an index hit), so seeking back to it and
 // reading returns that line again. A standard input that cannot seek is
 // copied into a temporary file at open, so positions work on it as well.
+//
+// Every line of a bulletin file passes through here, so the slot reads the
+// file through a buffer of its own (lines as the shared line reader cuts
+// them, positions counted by the buffer) and classifies a line in one pass
+// when it holds no control or high byte.
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -30,8 +36,133 @@ constexpr unsigned long kBlanks = 0x200;
 constexpr unsigned long kDollars = 0x400;
 constexpr unsigned long kEquals = 0x800;
 
+constexpr size_t kBufSize = 1 << 16;
+
+// Reads lines from a stream as fgetnline does: a line feed at the start of
+// a read is the previous line's terminator and is skipped, a line stops
+// before its line feed or after `len` characters, and the terminator stays
+// for the next read. Positions are stream offsets, as ftell gives them.
+struct LineReader {
+  FILE *f = nullptr;
+  char buf[kBufSize];
+  size_t at = 0;         // next byte to read in buf
+  size_t end = 0;        // bytes held in buf
+  long base = 0;         // stream offset of buf[0]
+  bool drained = false;  // the stream has nothing more after buf
+  bool eof = false;      // the last read found nothing left
+
+  void attach(FILE *stream) {
+    f = stream;
+    long where = ftell(stream);
+    base = where > 0 ? where : 0;
+    at = end = 0;
+    drained = eof = false;
+  }
+
+  long tell() const { return base + static_cast<long>(at); }
+
+  // Makes at least `want` bytes available from `at`, unless the stream ends first.
+  void ensure(size_t want) {
+    if (end - at >= want || drained) return;
+    if (at > 0) {
+      memmove(buf, buf + at, end - at);
+      base += static_cast<long>(at);
+      end -= at;
+      at = 0;
+    }
+    while (end < want && !drained) {
+      clearerr(f);
+      size_t n = fread(buf + end, 1, kBufSize - end, f);
+      if (n == 0) drained = true;
+      end += n;
+    }
+  }
+
+  bool seek(long pos) {
+    if (pos < 0) return false;
+    eof = false;
+    if (pos >= base && pos <= base + static_cast<long>(end)) {
+      at = static_cast<size_t>(pos - base);
+      return true;
+    }
+    if (fseek(f, pos, SEEK_SET) != 0) return false;
+    base = pos;
+    at = end = 0;
+    drained = false;
+    return true;
+  }
+
+  // The next line into `out` (len + 1 bytes, terminated): the bytes stored
+  // (a NUL byte among them ends the line's text), or -1 when nothing is left.
+  int getline(char *out, size_t len) {
+    ensure(len + 2);
+    if (at < end && buf[at] == '\n') at++;
+    if (at >= end) {
+      eof = true;
+      return -1;
+    }
+    size_t lim = end - at < len ? end - at : len;
+    const char *p = buf + at;
+    const void *nl = memchr(p, '\n', lim);
+    size_t n = nl ? static_cast<size_t>(static_cast<const char *>(nl) - p) : lim;
+    memcpy(out, p, n);
+    out[n] = '\0';
+    at += n;
+    eof = false;
+    return static_cast<int>(n);
+  }
+};
+
+// True when some byte of p[0, n) is below 0x20 or at least 0x80, eight at a
+// time: subtracting 0x20 from each byte sets its high bit exactly when some
+// byte is below 0x20 (a borrow only spreads from such a byte).
+bool has_odd_byte(const char *p, size_t n) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    memcpy(&w, p + i, 8);
+    if (((w - 0x20 * kOnes) | w) & kHighs) return true;
+  }
+  for (; i < n; i++) {
+    unsigned char c = static_cast<unsigned char>(p[i]);
+    if (c < 0x20 || c >= 0x80) return true;
+  }
+  return false;
+}
+
+// True when p[0, n) is blanks only.
+bool all_blanks(const char *p, size_t n) {
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    memcpy(&w, p + i, 8);
+    if (w != 0x2020202020202020ull) return false;
+  }
+  for (; i < n; i++)
+    if (p[i] != ' ') return false;
+  return true;
+}
+
+// Finishes a line of n bytes as the reader delivers it: its text ends at a
+// NUL byte, and its carriage returns go (line feeds cannot be in it).
+// Returns the length; *plain tells that no control or high byte is left.
+size_t finish_line(char *line, size_t n, bool *plain) {
+  while (n > 0 && line[n - 1] == '\r') line[--n] = '\0';
+  *plain = !has_odd_byte(line, n);
+  if (*plain) return n;
+  n = strnlen(line, n);
+  line[n] = '\0';
+  if (memchr(line, '\r', n)) {
+    wsstrip_string(line);
+    n = strlen(line);
+  }
+  return n;
+}
+
 struct PAR_file {
   FILE *ifile = nullptr;  // the bulletin file; null when the slot is closed
+  LineReader in;          // reads ifile
   FILE *hfile = nullptr;  // the header index file, or null
   bool own_ifile = false; // false for standard input, which is never closed here
   Date date{};
@@ -154,6 +285,7 @@ int PAR_open(Date *date) {
   bool own = f != stdin;
   s->ifile = seekable(f, &own);
   s->own_ifile = own;
+  s->in.attach(s->ifile);
 
   char hname[QEL_NAME_LEN];
   FILE_get_filename(hname);
@@ -177,7 +309,7 @@ int PAR_close(int ind) {
 int PAR_rewind(int ind) {
   PAR_file *s = open_slot(ind);
   if (!s) return 0;
-  rewind(s->ifile);
+  s->in.seek(0);
   if (s->hfile) rewind(s->hfile);
   s->cur = 0;
   s->pos = 0;
@@ -186,7 +318,7 @@ int PAR_rewind(int ind) {
 
 int PAR_seek(int ind, long pos) {
   PAR_file *s = open_slot(ind);
-  if (!s || fseek(s->ifile, pos, SEEK_SET) != 0) return 0;
+  if (!s || !s->in.seek(pos)) return 0;
   s->cur = 0;
   s->pos = pos;
   // The held line belongs to where reading stopped, not to `pos`: the next
@@ -205,21 +337,32 @@ int PAR_get_status(int ind) {
   return s ? static_cast<int>(s->cur) : 0;
 }
 
-unsigned long PAR_end(int ind, char *line) {
-  PAR_file *s = slot(ind);
-  char empty[1] = "";
-  if (!line) line = empty;
+namespace {
+
+// PAR_end on a line of known length; `plain` when the line is known to hold
+// no control or high byte.
+unsigned long classify(PAR_file *s, char *line, size_t len, bool plain) {
   cur_lines++;
   unsigned long r = 0;
-  if (s && s->ifile && feof(s->ifile)) {
+  if (s && s->ifile && s->in.eof) {
     r = kEndFile;
   } else if (line[0] == 0x03 || line[0] == 0x01) {
     r = kEndFile;
-  } else if (strncmp(line, "** ", 3) == 0) {
+  } else if (line[0] == '*' && line[1] == '*' && line[2] == ' ') {
     r = kNextHeader;
   } else {
-    clean_line(line);
-    if (string_is_blank(line))
+    // Cleaning changes only control and high bytes, which count as blank
+    // before and after it: a plain line needs no cleaning, and it is blank
+    // when it is blanks only.
+    bool blank;
+    if (plain || !has_odd_byte(line, len)) {
+      blank = all_blanks(line, len);
+    } else {
+      clean_line(line);
+      len = strlen(line);
+      blank = string_is_blank(line);
+    }
+    if (blank)
       blank_lines++;
     else
       blank_lines = 0;
@@ -231,11 +374,19 @@ unsigned long PAR_end(int ind, char *line) {
       r = kBlanks;
     else if ((end & kDollars) && line[0] == '$' && line[1] == '$')
       r = kDollars;
-    else if ((end & kEquals) && line[0] && line[strlen(line) - 1] == '=')
+    else if ((end & kEquals) && len > 0 && line[len - 1] == '=')
       r = kEquals;
   }
   if (s) s->cur = r;
   return r;
+}
+
+}  // namespace
+
+unsigned long PAR_end(int ind, char *line) {
+  char empty[1] = "";
+  if (!line) line = empty;
+  return classify(slot(ind), line, strlen(line), false);
 }
 
 int PAR_search(int ind, const char *rhdr) {
@@ -265,10 +416,12 @@ int PAR_search(int ind, const char *rhdr) {
       if (PAR_cmp(cand, second, pat) != 0) continue;
       // An offset outside the bulletin file names no product: the entry is passed over.
       char found[kLineMax + 1];
-      if (fseek(s->ifile, off, SEEK_SET) != 0) continue;
+      if (!s->in.seek(off)) continue;
       s->pos = off;
-      if (fgetnline(s->ifile, found, kLineMax) < 0) continue;
-      wsstrip_string(found);
+      int n = s->in.getline(found, kLineMax);
+      if (n < 0) continue;
+      bool plain;
+      finish_line(found, static_cast<size_t>(n), &plain);
       trace(M_DEBUGC, "SE-1", *s, found);
       keep(s->header, found);
       s->line[0] = '\0';
@@ -277,13 +430,15 @@ int PAR_search(int ind, const char *rhdr) {
     }
 
     if (s->header[0] == '\0') {
-      s->pos = ftell(s->ifile);
-      if (fgetnline(s->ifile, cand, kLineMax) < 0) {
+      s->pos = s->in.tell();
+      int n = s->in.getline(cand, kLineMax);
+      if (n < 0) {
         s->cur = kEndFile;
         s->header[0] = s->line[0] = '\0';
         return -1;
       }
-      wsstrip_string(cand);
+      bool plain;
+      finish_line(cand, static_cast<size_t>(n), &plain);
       trace(M_DEBUGC, "SE-2", *s, cand);
     } else {
       str_copy(cand, s->header, sizeof cand);  // the "** " header a read kept
@@ -344,22 +499,23 @@ int PAR_read(int ind, int flag, int num, char *line) {
     }
   }
 
+  // A last line without terminator is judged by its content like any other;
+  // the end of the file is reported by the next read.
   char buf[kLineMax + 1];
-  s->pos = ftell(s->ifile);
-  if (fgetnline(s->ifile, buf, kLineMax) < 0) {
+  s->pos = s->in.tell();
+  int got = s->in.getline(buf, kLineMax);
+  if (got < 0) {
     s->cur = kEndFile;
     return -1;
   }
-  // A last line without terminator is judged by its content like any other;
-  // the end of the file is reported by the next read.
-  if (feof(s->ifile)) clearerr(s->ifile);
-  wsstrip_string(buf);
-  unsigned long r = PAR_end(ind, buf);
+  bool plain;
+  size_t len = finish_line(buf, static_cast<size_t>(got), &plain);
+  unsigned long r = classify(s, buf, len, plain);
   s->header[0] = '\0';
   trace(M_DEBUGC, "RD-1", *s, buf);
   if (r != 0) deliver = false;
   if (deliver) {
-    str_copy(line, buf, kLineMax + 1);
+    memcpy(line, buf, strlen(buf) + 1);
     return 1;
   }
 
