@@ -77,7 +77,7 @@ struct Block {
   int rows;
 };
 
-std::vector<Block> walk(int ind, const char *pattern, const char *marker, size_t limit = 1000) {
+std::vector<Block> walk(int ind, const char *pattern, const char *marker, size_t limit = 100000) {
   std::vector<Block> blocks;
   for (int k = 0; blocks.size() < limit; k++) {
     char line[129] = "";
@@ -339,6 +339,47 @@ TEST(ParSearch, TwoSearchesInARowAndAfterRewindOrSeek) {
   EXPECT_EQ(pat, "(fous14|foak2[56789])");
 }
 
+TEST(ParSearch, PendingHeaderIsOfferedAgainAfterTheEndOfFile) {
+  // A line of blanks matches a group (its last alternative runs out of text
+  // at once), so a file ending in one has it as its last "product". The read
+  // after it meets the end of the file; the header is still pending, and a
+  // search returns it again: walks stop on the -1 of the read.
+  TempDir dir;
+  int ind = open_text(dir, "A\n \n");
+  ASSERT_EQ(PAR_search(ind, kNgm), 1);
+  expect_line(read(ind, 0), " ");
+  EXPECT_EQ(read(ind, 1).ret, -1);
+  EXPECT_EQ(PAR_search(ind, kNgm), 1);
+  EXPECT_EQ(PAR_search(ind, "FOUS"), -1);
+}
+
+TEST(ParRead, FilesLargerThanTheReadBuffer) {
+  // Lines of every length from 1 to 127 fall across the reader's buffer
+  // boundaries; positions sought back go outside the buffer.
+  std::string text;
+  for (int p = 0; p < 40; p++) {
+    text += "\x01\r\r\nFOUS26 KWNO 0100" + std::to_string(p % 10) + "0\r\r\n";
+    for (int b = 0; b < 30; b++) {
+      text += "\r\r\n K" + std::to_string(1000 + p * 30 + b) + "   GFS MOS GUIDANCE\r\r\n";
+      for (int r = 0; r < 5; r++) text += std::string(1 + (p * 31 + b * 7 + r * 13) % 127, 'A' + r) + "\r\r\n";
+    }
+    text += "\x03\n";
+  }
+  ASSERT_GT(text.size(), 4u * 65536);
+  TempDir dir;
+  int ind = open_text(dir, text);
+  std::vector<Block> blocks = walk(ind, kGfs, "GFS MOS");
+  ASSERT_EQ(blocks.size(), 1200u);
+  for (size_t i : {size_t{0}, size_t{1}, size_t{517}, size_t{1199}, size_t{3}}) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(blocks[i].heading, " K" + std::to_string(1000 + i) + "   GFS MOS GUIDANCE");
+    EXPECT_EQ(blocks[i].rows, 5);
+    Block again = reread(ind, blocks[i].pos);
+    EXPECT_EQ(again.heading, blocks[i].heading);
+    EXPECT_EQ(again.rows, 5);
+  }
+}
+
 TEST(ParOpen, HandlesAndFailures) {
   char line[129] = "x";
   EXPECT_EQ(PAR_close(-1), 0);
@@ -503,10 +544,12 @@ TEST(ParRead, RealBulletinsWalkAndPositionContract) {
       std::vector<std::pair<long, std::string>> seen;
       PAR_rewind(ind);
       char line[129];
-      while (PAR_search(ind, c.pattern) == 1) {
+      bool more = true;
+      while (more && PAR_search(ind, c.pattern) == 1) {
         for (int n = 0;; n++) {
           int r = PAR_read(ind, 0, n, line);
           if (r == 1) seen.emplace_back(PAR_get_pos(ind), line);
+          if (r == -1) more = false;
           if (r == -1 || (PAR_get_status(ind) & 4)) break;
         }
       }

@@ -28,12 +28,16 @@ int main(int argc, char **argv) {
   }
   long products = 0, lines = 0, parts = 0;
   char line[129];
-  while (PAR_search(ind, "(FOPA21|FOUS2[123456]|FOAK3[789])") == 1) {
+  // The walk stops when a read meets the end of the file, as the station
+  // readers do.
+  bool more = true;
+  while (more && PAR_search(ind, "(FOPA21|FOUS2[123456]|FOAK3[789])") == 1) {
     products++;
     for (int n = 0;; n++) {
       int r = PAR_read(ind, 0, n, line);
       if (r == 1) lines++;
       if (r == 0) parts++;
+      if (r < 0) more = false;
       if (r < 0 || (PAR_get_status(ind) & 4)) break;
     }
   }
