@@ -46,7 +46,8 @@ const char *DATE_month_lower(int month);
 int DATE_init(Date *date);
 /// Prints "y/m/d hh:mm:ss" at message level `level`. Returns 0.
 int DATE_print(uint32_t level, Date *date);
-/// Sets the display time zone from a text such as "-EST:-5". Returns 0.
+/// Sets the display time zone from a text such as "-EST:-5" (no readable
+/// hours: offset 0; an empty text changes nothing). Returns 0.
 int DATE_set_TZ(const char *str);
 /// Writes the current UTC time as "YY MON DD  hh:mm:ssZ" into `buf` (21). Returns 0.
 int DATE_get_current_str(char *buf);
@@ -56,7 +57,8 @@ int DATE_is_leap(int year);
 int64_t DATE_num_sec(Date *date);
 /// Stores the current time in *secs (when given) and returns it.
 int64_t DATE_get_time(int64_t *secs);
-/// Breaks `secs` (null: now) down in UTC into `date`. Returns 0.
+/// Breaks `secs` (null: now) down in UTC into `date`. Returns 0, or -1
+/// (all fields unset) for a time the system cannot break down.
 int DATE_get_gmdate(const int64_t *secs, Date *date);
 /// Day of year to month and day. Returns 0.
 int DATE_julian_monday(int year, int jday, int *month, int *day);
@@ -157,12 +159,15 @@ int stricmp(const char *s1, const char *s2);
 /// Case-insensitive compare of at most the first n bytes (walks n - 1 positions).
 int strnicmp(const char *s1, const char *s2, int n);
 /// Splits a copy of `string` at `delim` into *argv (caller frees with
-/// free_parsed_array). Returns 0, or -1 for null/empty input or no memory.
+/// free_parsed_array); trailing delimiters are dropped, fields not trimmed.
+/// Returns 0, or -1 for null/empty input or no memory (*argc then 0).
 int parse_string(const char *string, char delim, int *argc, char ***argv);
 /// Releases what parse_string handed out. Returns 0.
 int free_parsed_array(int argc, char **argv);
-/// Reads the next line (at most len bytes; the buffer holds len + 1).
-/// Returns the bytes stored, 0 for an empty line, -1 at end of file.
+/// Reads the next line (at most len bytes; the buffer holds len + 1),
+/// leaving its terminator in the stream for the next read to skip; a longer
+/// line comes out in pieces. Returns the bytes stored, 0 for an empty line,
+/// -1 at end of file (or for a null stream or buffer).
 int fgetnline(FILE *ifile, char *string, int len);
 /// As fgetnline, but returns 1 for a non-empty line.
 int fgetstring(FILE *ifile, char *string, int len);
@@ -176,13 +181,17 @@ const char *QEL_version();
 [[noreturn]] void QEL_exit(int status);
 /// Sleeps `secs` seconds (microsecond resolution). -1 for secs <= 0, else 0.
 int QEL_sleep(float secs);
-/// Interprets a prompt answer: 1 for a "set" command, 0 for no command;
-/// "exit" ends the process with status 0.
+/// Interprets a prompt answer: 1 for a "set" command ("set name value" or
+/// "set name=value" stores a resource, a bare "set" lists them), 0 for no
+/// command; "exit" ends the process with status 0.
 int QEL_set_command(const char *string);
-/// Asks for one word of at most length - 1 characters; stores it in `str`
-/// (or a new buffer of length + 1 bytes when `str` is null) and returns it.
+/// Asks for one word of at most length - 1 characters (at least 1); stores
+/// it in `str` (or a new buffer of length + 1 bytes when `str` is null) and
+/// returns it, or null when no buffer can be had. An empty answer or the end
+/// of input leaves the buffer as it was.
 char *QEL_prompts(const char *prompt, char *str, int length);
-/// Asks for a real number and returns it (0 for an empty answer).
+/// Asks for a real number and returns it (0 for an empty answer or the end
+/// of input); an answer that is not a number is asked again.
 float QEL_promptf(const char *prompt);
 
 // ---------------------------------------------------------------------------
@@ -197,12 +206,15 @@ struct mqueuebuf {
 /// Opens the existing queue of loop window `num`: its id, -1 when no queue
 /// exists for that key, 0 for any other error.
 int MQ_open(int num);
-/// Connection handshake: the connection id, or -1.
+/// Connection handshake: the connection id, or -1 (send failed, unexpected
+/// code, or an id that is not a number from 3 to 207).
 int MQ_connect(int msgqid);
-/// Sends one message with code digit `conn_id`. 0 when sent, -1 on failure.
+/// Sends one message with code digit `conn_id` and the formatted text (cut
+/// at 118 characters). 0 when sent, -1 on failure.
 int MQ_put(int msgqid, int conn_id, const char *format, ...) QEL_PRINTF(3, 4);
 /// Waits for the next message of type `conn_id`, copies its text after the
-/// code digit into `item` (at least 120 bytes); returns the code, or -1.
+/// code digit into `item` (at least 120 bytes); returns the code, or -1 with
+/// `item` empty on a receive error. No message in the time limit: exit 7.
 int MQ_get(int msgqid, int conn_id, char *item);
 /// Removes every waiting message of type `index`; -1 when none is left.
 int MQ_clear(int msgqid, int index);
@@ -212,8 +224,8 @@ int MQ_enable_alarm();
 int MQ_disable_alarm();
 /// The time-limit handler: prints "Queue not responding!!" and exits with 7.
 void MQ_intrp(int sig);
-/// Changes the time limit of sends and waits (20 seconds unless changed).
-/// Used by tests.
+/// Changes the time limit of sends and waits (20 seconds unless changed):
+/// 0, or -1 (nothing changed) for secs <= 0. Used by tests.
 int MQ_set_time_limit(int secs);
 
 // ---------------------------------------------------------------------------
@@ -225,9 +237,11 @@ int FILE_set_name(char *type);
 /// Builds the file name for `date` (null: the current file date) into
 /// `out` (160). 0 after an expansion, 1 when copied or standard input.
 int FILE_set_date(Date *date, char *out);
-/// Builds the header-file name; 1 if a non-empty name resulted, else 0.
+/// Builds the header-file name from the header template alone (the current
+/// file name is left as it is); 1 if a non-empty name resulted, else 0.
 int FILE_hdr_set_date(Date *date, char *out);
-/// Stores template key `key` (at most 29 characters, blanks as "_"). Returns 0.
+/// Stores template key `key` (at most 29 characters, blanks as "_"; null
+/// clears it). Returns 0.
 int FILE_set_key(char key, const char *value);
 /// Copies the current file name into `buf` (160) when given; returns it.
 const char *FILE_get_filename(char *buf);
@@ -265,10 +279,11 @@ FILE *FILE_open(const char *name, const char *mode);
 int FILE_get_file_only(const char *prompt, char *out);
 /// Resolves a typed name into `out` (160). Returns 0.
 int FILE_set_file(const char *name, char *out);
-/// Resolves a "current"/"latest" specification (null means "la") into
+/// Resolves a "current"/"latest" time text (null means "la") into
 /// `out` (160); returns the time truncated to the file step.
-int64_t FILE_set_current(const char *spec, char *out);
-/// Lists the existing files that the current template could name. Returns 0.
+int64_t FILE_set_current(const char *when, char *out);
+/// Lists, in columns and without a shell, the existing files that the
+/// current template could name. Returns 0.
 int FILE_list_file();
 /// Fixes the requested date fields for file selection. Returns 0.
 int FILE_set_time(const Date *date);

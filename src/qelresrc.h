@@ -180,13 +180,15 @@ inline int RES_cmd_pos(const char *cmd) {
 // ---------------------------------------------------------------------------
 // Resource registry (resrc.cc)
 
-/// Resets the flags, builds the definition table from the two lists and
-/// merges every source. Returns 1.
+/// Resets the flags, builds the definition table from the two lists (74
+/// identifiers at most; more are ignored), merges every source and applies
+/// "qeltz". Returns 1.
 int RES_init(int argc, char **argv, res_type *res_key, res_type *res_pos);
 /// Merges defaults files, loop window, environment and command line, then
-/// converts the values. Returns 0.
+/// converts the values. `progname` and `cls` are not consulted. Returns 0.
 int RES_decode(const char *progname, const char *cls, int argc, char **argv, RES_defobj *def_table);
-/// Fills a definition for one identifier from the catalogue. Returns 1.
+/// Fills a definition for one identifier from the catalogue; one without a
+/// definition gets an empty name and its number is printed ("%d\n"). Returns 1.
 int RES_enter(RES_defobj *obj, res_type key);
 /// Stores the six fields of a definition. Returns 1.
 int RES_fill_obj(RES_defobj *obj, const char *def, const char *env, const char *cmd, DEF_convert cvt,
@@ -215,10 +217,10 @@ char *RES_get_progname(char *prog);
 // ---------------------------------------------------------------------------
 // Value conversion
 
-/// Converts one value with `cvt`. 0 when a needed value or target is
-/// missing, 1 otherwise (also for words the converter does not know).
+/// Converts one value with `cvt` (CV_strcpy targets hold 160 bytes). 0 when
+/// a needed value or target is missing, 1 otherwise (also for unknown words).
 int RES_conv_data(const char *data, void *out, DEF_convert cvt);
-/// Device code from the first character of a device name.
+/// Device code from the first character of a device name: 4, 5, 3, 6, else 1.
 int RES_set_device(const char *str);
 
 // ---------------------------------------------------------------------------
@@ -226,7 +228,8 @@ int RES_set_device(const char *str);
 
 /// Prints the usage page for program `name`. Returns 1.
 int RES_help_print(const char *name, res_type *res_key, res_type *res_pos);
-/// Prints the help entry of one identifier. Returns 1.
+/// Prints the help entry of one identifier (its bare number, unfiltered,
+/// when it has none). Returns 1.
 int RES_help_item(res_type res);
 
 // ---------------------------------------------------------------------------
@@ -240,7 +243,9 @@ int DEF_name(const char *name);
 int DEF_clr_tag();
 /// Adds a tag (the pointer is stored). 0, or -1 when 10 are defined.
 int DEF_tag(const char *str);
-/// Opens a defaults file or directory. 0 when open, -1 when not.
+/// Opens a defaults file (null or "": ".qeldef") or a directory's first
+/// candidate. 0 when open, -1 when not (also when a candidate's name would
+/// exceed 159 characters).
 int DEF_open(const char *filename);
 /// Closes the open defaults file. Returns 0.
 int DEF_close();

@@ -1,20 +1,30 @@
-// resrc.cc: the process-wide resource list (named text values) and, as a
-// stand-in until the registry is written, a plain command-line reader:
-// "-abbr value" or "-name value" for this tool's options, the first other
-// word as the file name.
+// resrc.cc: the resource registry. It owns the process-wide resource list
+// (named text values behind the head node root_res, appended in order of
+// first creation, names unique and compared exactly, never removed), the
+// saved command line, the catalogue of resource definitions, and the
+// start-up merge of every source: defaults files on the search path, a loop
+// window, the environment and the command line, each later source replacing
+// what an earlier one set, followed by one conversion of the final values.
 
+#include <cctype>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
+#include <unistd.h>
 
 #include "qelresrc.h"
 
 namespace {
 
+// ---------------------------------------------------------------------------
+// The resource list
+
 struct res_obj {
-  int index;
-  char *name;
-  char *data;
-  DEF_convert cvt;
+  int index;        // definition-table position; -9999 when set by name only
+  char *name;       // owned; null only when its copy failed
+  char *data;       // owned; null for a resource without a value
+  DEF_convert cvt;  // converter; CV_string without a definition
   res_obj *next;
 };
 
@@ -23,40 +33,430 @@ int clargc = 0;
 char **clargv = nullptr;
 
 res_obj *find(const char *name) {
+  if (!name) return nullptr;
   for (res_obj *r = root_res.next; r; r = r->next)
-    if (strcmp(r->name, name) == 0) return r;
+    if (r->name && strcmp(r->name, name) == 0) return r;
   return nullptr;
 }
 
 char *dup_or_null(const char *s) { return s ? strdup(s) : nullptr; }
 
+// The node of `name`, appended with a copy of the name when it is new.
 res_obj *find_or_add(const char *name) {
   res_obj *r = find(name);
   if (r) return r;
   r = static_cast<res_obj *>(calloc(1, sizeof(res_obj)));
   if (!r) return nullptr;
-  r->name = strdup(name);
+  r->name = dup_or_null(name);
+  r->index = QEL_MISS;
+  r->cvt = CV_string;
   res_obj *tail = &root_res;
   while (tail->next) tail = tail->next;
   tail->next = r;
   return r;
 }
 
-struct StandIn {
-  const char *name;
-  const char *abbr;
+// ---------------------------------------------------------------------------
+// The catalogue: every identifier that has a definition. `pos` is the
+// position number of a positional resource (10 collects), 0 for a keyed one.
+
+struct CatEntry {
+  res_type id;
+  const char *def;
+  const char *cmd;
+  int pos;
+  const char *env;
   DEF_convert cvt;
 };
 
-const StandIn kOptions[] = {
-    {"help", "h", CV_help},           {"batch", "ba", CV_batch},        {"message", "me", CV_mess},
-    {"file_path", "fp", CV_path},     {"data_path", "dp", CV_path},     {"name_conv", "nc", CV_name},
-    {"in_file", "if", CV_string},     {"model", "mo", CV_string},       {"output", "ou", CV_string},
-    {"current", "cu", CV_current},    {"hour", "ho", CV_hour},          {"identifier", "id", CV_string},
-    {"parameter", "pa", CV_string},
+constexpr int kCollect = 10;
+
+const CatEntry kCatalogue[] = {
+    {RES_background, "background", "bg", 0, "qelback", CV_string},
+    {RES_batch, "batch", "ba", 0, "qelbatch", CV_batch},
+    {RES_bull_file, "bull_file", "bf", 0, "qelbullfile", CV_string},
+    {RES_city_file, "city_file", "cf", 0, "qelcity", CV_string},
+    {RES_color_clabel, "color_clabel", "cocl", 0, "qelclrclab", CV_string},
+    {RES_color_cloud, "color_cloud", "cocd", 0, "qelclrcld", CV_string},
+    {RES_color_cmap, "color_cmap", "cocm", 0, "qelclrcmap", CV_string},
+    {RES_color_cont, "color_cont", "coco", 0, "qelclrcont", CV_string},
+    {RES_color_data, "color_data", "cod", 0, "qelclrdata", CV_string},
+    {RES_color_fill, "color_fill", "cof", 0, "qelclrfill", CV_string},
+    {RES_color_front, "color_front", "cofr", 0, "qelclrfront", CV_string},
+    {RES_color_grid, "color_grid", "cogr", 0, "qelclrgrid", CV_string},
+    {RES_color_hodo, "color_hodo", "coh", 0, "qelclrhodo", CV_string},
+    {RES_color_hodtxt, "color_hodtxt", "coht", 0, "qelclrhdtxt", CV_string},
+    {RES_color_label, "color_label", "cola", 0, "qelclrlab", CV_string},
+    {RES_color_line, "color_line", "coln", 0, "qelclrln", CV_string},
+    {RES_color_map, "color_map", "com", 0, "qelclrmap", CV_string},
+    {RES_color_pop, "color_pop", "copp", 0, "qelclrpop", CV_string},
+    {RES_color_sound, "color_sound", "cosd", 0, "qelclrsnd", CV_string},
+    {RES_color_table, "color_table", "ct", 0, "qelclrtbl", CV_string},
+    {RES_color_text, "color_text", "cot", 0, "qelclrtext", CV_string},
+    {RES_color_therm, "color_therm", "coth", 0, "qelclrtherm", CV_string},
+    {RES_color_thrmtxt, "color_thrmtxt", "cott", 0, "qelclrthtxt", CV_string},
+    {RES_color_wind, "color_wind", "cowd", 0, "qelclrwind", CV_string},
+    {RES_color_wx, "color_wx", "cowx", 0, "qelclrwx", CV_string},
+    {RES_command, "command", nullptr, kCollect, "qelcommand", CV_strings},
+    {RES_commands, "command", "cd", 0, "qelcommand", CV_string},
+    {RES_con_base, "con_base", "cb", 0, "qelconbase", CV_float},
+    {RES_con_interval, "con_interval", "in", 0, "qelconint", CV_float},
+    {RES_con_path, "con_path", "cp", 0, "qelcon", CV_path},
+    {RES_current, "current", "cu", 0, "qelcurrent", CV_current},
+    {RES_data_path, "data_path", "dp", 0, "qeldata", CV_path},
+    {RES_draw, "draw", "dr", 0, "qeldraw", CV_draw},
+    {RES_decode_hour, "decode_hour", "dh", 0, "qeldecode", CV_string},
+    {RES_device, "device", "de", 0, "qeldevice", CV_device},
+    {RES_file_param, "file_param", "pf", 0, "qelfileparam", CV_file_param},
+    {RES_file_path, "file_path", "fp", 0, "qelfile", CV_path},
+    {RES_filename, "filename", nullptr, 1, "qelfilename", CV_strcpy},
+    {RES_filenames, "filename", nullptr, kCollect, "qelfilename", CV_strings},
+    {RES_font_list, "font_list", "fl", 0, "qelfontlist", CV_string},
+    {RES_forecast, "forecast", "fc", 0, "qelforecast", CV_string},
+    {RES_geometry, "geometry", "ge", 0, "qelgeometry", CV_string},
+    {RES_grid_num, "grid_num", "gn", 0, "qelgridnum", CV_string},
+    {RES_grid_path, "grid_path", "gp", 0, "qelgrid", CV_path},
+    {RES_grid_type, "grid_type", "gt", 0, "qelgridtype", CV_int},
+    {RES_help, "help", "h", 0, "qelhelp", CV_help},
+    {RES_hour, "hour", "ho", 0, "qelhour", CV_hour},
+    {RES_icon, "icon", "ic", 0, "qelicon", CV_bool},
+    {RES_identifier, "identifier", "id", 0, "qelident", CV_string},
+    {RES_image_path, "image_path", "ip", 0, "qelimage", CV_string},
+    {RES_in_file, "in_file", "if", 0, "qelinfile", CV_string},
+    {RES_in_files, "in_file", "if", 0, "qelinfile", CV_string},
+    {RES_ingestor, "ingestor", "di", 0, "qelingestor", CV_ingestor},
+    {RES_input, "input", "in", 0, "qelin", CV_string},
+    {RES_label, "label", "la", 0, "qellabel", CV_string},
+    {RES_level, "level", "le", 0, "qellevel", CV_string},
+    {RES_map_file, "map_file", "mf", 0, "qelmap", CV_string},
+    {RES_message, "message", "me", 0, "qelmess", CV_mess},
+    {RES_model, "model", "mo", 0, "qelmodel", CV_string},
+    {RES_name_conv, "name_conv", "nc", 0, "qelnameconv", CV_name},
+    {RES_num_hour, "num_hour", "nh", 0, "qelnumhour", CV_string},
+    {RES_object_param, "object_param", "oa", 0, "qelobject", CV_string},
+    {RES_out_file, "out_file", "of", 0, "qeloutfile", CV_string},
+    {RES_output, "output", "ou", 0, "qelout", CV_string},
+    {RES_parameter, "parameter", "pa", 0, "qelparam", CV_string},
+    {RES_plot_domain, "plot_domain", "pd", 0, "qeldomain", CV_domain},
+    {RES_plot_format, "plot_format", "fm", 0, "qelformat", CV_string},
+    {RES_plot_param, "plot_param", "pp", 0, "qelpltparam", CV_string},
+    {RES_plot_scale, "plot_scale", "sc", 0, "qelscale", CV_float},
+    {RES_plot_type, "plot_type", "pl", 0, "qelplot", CV_plot_type},
+    {RES_product, "product", "ph", 0, "qelproduct", CV_string},
+    {RES_raw_path, "raw_path", "rp", 0, "qelraw", CV_path},
+    {RES_region, "region", "re", 0, "qelregion", CV_region},
+    {RES_stat_prior, "stat_prior", "pr", 0, "qelprior", CV_int},
+    {RES_state, "state", "st", 0, "qelstate", CV_string},
+    {RES_table, "table", "ta", 0, "qeltable", CV_bool},
+    {RES_time, "time", "ft", 0, "qeltime", CV_string},
+    {RES_title, "title", "ti", 0, "qeltitle", CV_string},
+    {RES_values, "value", nullptr, kCollect, "qelvalue", CV_strings},
+    {RES_variable, "variable", "va", 0, "qelvar", CV_string},
+    {RES_watch_path, "watch_path", "wp", 0, "qelwatch", CV_path},
+    {RES_window_num, "window_num", "wn", 0, "qelwindownum", CV_int},
+    {RES_color_watch, "color_watch", "cowa", 0, "qelclrwatch", CV_string},
+    {RES_log_file, "log_file", "lf", 0, "qellog", CV_string},
+    {RES_grid_domain, "grid_domain", "gd", 0, "qelgrddomain", CV_domain},
+    {RES_inputg, "input", "inp", 0, "qelin", CV_string},
+    {RES_text_path, "text_path", "tp", 0, "qeltext", CV_path},
+    {RES_model_path, "model_path", "mp", 0, "qelmpath", CV_path},
+    {RES_sat_path, "sat_path", "sp", 0, "qelsat", CV_path},
 };
 
+// ---------------------------------------------------------------------------
+// Start-up merge
+
+// Room of the definition table: 74 identifiers and the end marker.
+constexpr int kTableSize = 75;
+// An option name holds up to 49 characters; a longer one is cut.
+constexpr size_t kOptNameLen = 50;
+// Defaults-file entries: name and value buffers handed to DEF_get.
+constexpr size_t kDefName = 50;
+constexpr size_t kDefValue = 200;
+// A loop-window reply: MQ_get fills at least 120 bytes; a value holds 199.
+constexpr size_t kReplyLen = 200;
+
+const char *const kDefaultPath = ".:/home/qel/etc:/usr/local/qel/etc";
+
+// The search path split into elements. Kept for the whole process: the
+// tags registered from "+" elements are these strings, stored by pointer.
+int path_count = 0;
+char **path_elems = nullptr;
+
+// The connected loop window, if any.
+struct Window {
+  bool connected = false;
+  int queue = -1;
+  int conn = -1;
+};
+Window window;
+
+bool is_letter(char c) { return isalpha(static_cast<unsigned char>(c)) != 0; }
+
+bool single_dash_option(const char *a) { return a[0] == '-' && is_letter(a[1]); }
+
+// A word that the second pass reads as an option: "-" or "--" and a letter.
+// Such a word is never taken as the value of the option before it.
+bool option_word(const char *a) { return single_dash_option(a) || (a[0] == '-' && a[1] == '-' && is_letter(a[2])); }
+
+// Splits the text after the dashes into a name (cut at "=" and to 49
+// characters) and the value after the first "=", or null without "=".
+const char *split_option(const char *text, char *name) {
+  const char *eq = strchr(text, '=');
+  size_t n = eq ? static_cast<size_t>(eq - text) : strlen(text);
+  if (n > kOptNameLen - 1) n = kOptNameLen - 1;
+  memcpy(name, text, n);
+  name[n] = '\0';
+  return eq ? eq + 1 : nullptr;
+}
+
+// "n", "na", "nam" or "name", compared case-sensitively or not.
+bool is_name_prefix(const char *name, bool ignore_case) {
+  size_t n = strlen(name);
+  if (n == 0 || n > 4) return false;
+  return ignore_case ? strnicmp(name, "name", static_cast<int>(n)) == 0 : strncmp(name, "name", n) == 0;
+}
+
+bool is_default_word(const char *name, bool ignore_case) {
+  if (ignore_case) return strnicmp(name, "default", 7) == 0 || strnicmp(name, "df", 2) == 0;
+  return strncmp(name, "default", 7) == 0 || strncmp(name, "df", 2) == 0;
+}
+
+// `name` is a prefix of `full`, ignoring case.
+bool is_prefix_ci(const char *name, const char *full) {
+  for (; *name; name++, full++)
+    if (!*full || tolower(static_cast<unsigned char>(*name)) != tolower(static_cast<unsigned char>(*full)))
+      return false;
+  return true;
+}
+
+bool has_def(const RES_defobj &d) { return d.def && *d.def; }
+
+bool is_keyed(const RES_defobj &d) { return d.cmd && RES_cmd_pos(d.cmd) == 0; }
+
+void read_until_nonzero() {
+  char item[kReplyLen];
+  while (MQ_get(window.queue, window.conn, item) == 0) {
+  }
+}
+
+// A search-path element "#N": ask loop window N for the value of every
+// definition and send it those it lacks but the registry holds.
+void consult_window(const char *number, RES_defobj *table) {
+  window = Window();
+  int queue = MQ_open(atoi(number));
+  if (queue == -1) {
+    MESS_print(M_WARN, "RAVizir window: %s not running or no message queue exists\n", number);
+    return;
+  }
+  int conn = MQ_connect(queue);
+  if (conn == -1) {
+    MESS_print(M_WARN, "RAVizir window: %s unable to connect\n", number);
+    return;
+  }
+  window.queue = queue;
+  window.conn = conn;
+
+  for (int i = 0; table[i].def; i++)
+    if (has_def(table[i])) MQ_put(queue, conn, "query res %s", table[i].def);
+
+  int pending = 0;
+  for (int i = 0; table[i].def; i++) {
+    if (!has_def(table[i])) continue;
+    bool got = false;
+    char item[kReplyLen];
+    alarm(100);
+    int result;
+    while ((result = MQ_get(queue, conn, item)) == 0) {
+      alarm(0);
+      if (item[0] && item[0] != '!' && item[0] != '\n') {
+        // The reply is one line: drop its line end, and only that.
+        size_t n = strlen(item);
+        if (item[n - 1] == '\n') item[n - 1] = '\0';
+        RES_new(i, table[i].def, item, table[i].cvt);
+        got = true;
+      }
+    }
+    alarm(0);
+    const char *held = got ? nullptr : RES_get(table[i].def);
+    if (held) {
+      MQ_put(queue, conn, "set res %s %s", table[i].def, held);
+      pending++;
+    }
+    if (result == -3) MESS_print(M_WARN, "RAVizir not running!\n");
+  }
+
+  signal(SIGALRM, SIG_IGN);
+  window.connected = true;
+  for (; pending > 0; pending--) read_until_nonzero();
+}
+
+// One defaults file or directory of the search path.
+void read_defaults(const char *element, RES_defobj *table) {
+  char key[kDefName], value[kDefValue];
+  DEF_open(element);
+  while (DEF_get(key, value) >= 0) {
+    bool matched = false;
+    for (int i = 0; table[i].def; i++) {
+      if (!has_def(table[i]) || !DEF_cmp(table[i].def, key)) continue;
+      RES_new(i, table[i].def, value, table[i].cvt);
+      MESS_print(M_DEBUGD, "RESRC: %s=%s\n", key, value);
+      matched = true;
+    }
+    if (!matched && DEF_valid(key)) {
+      char component[kDefName];
+      DEF_parse_name(key, component);
+      RES_new(QEL_MISS, component, value, CV_string);
+    }
+  }
+  DEF_close();
+}
+
+// First command-line pass: only the single-dash, case-exact "name" and
+// "default"/"df" forms, before any defaults file is read.
+void first_pass(int argc, char **argv) {
+  for (int i = 1; i < argc; i++) {
+    const char *arg = argv[i];
+    if (!single_dash_option(arg)) continue;
+    char name[kOptNameLen];
+    const char *value = split_option(arg + 1, name);
+    if (!value && i + 1 < argc && !option_word(argv[i + 1])) value = argv[++i];
+    if (!value) continue;
+    if (is_name_prefix(name, false)) {
+      RES_new(QEL_MISS, "name", value, CV_string);
+      DEF_name(value);
+    } else if (is_default_word(name, false)) {
+      RES_new(QEL_MISS, "default", value, CV_string);
+    }
+  }
+}
+
+void search_path(RES_defobj *table) {
+  DEF_clr_tag();  // before the strings of an earlier path go
+  free_parsed_array(path_count, path_elems);
+  path_count = 0;
+  path_elems = nullptr;
+  const char *path = RES_get("default");
+  if (!path) path = kDefaultPath;
+  if (*path) {
+    parse_string(path, ':', &path_count, &path_elems);
+  } else {
+    // An empty path is one element without a name: the file in the
+    // current directory (laid out as parse_string lays out its arrays).
+    path_elems = static_cast<char **>(calloc(1, sizeof(char *)));
+    if (path_elems && (path_elems[0] = strdup(""))) {
+      path_count = 1;
+    } else {
+      free(path_elems);
+      path_elems = nullptr;
+    }
+  }
+  for (int e = 0; e < path_count; e++) {
+    const char *element = path_elems[e];
+    if (element[0] == '+')
+      DEF_tag(element + 1);
+    else if (element[0] == '#')
+      consult_window(element + 1, table);
+    else
+      read_defaults(element, table);
+  }
+}
+
+void environment(RES_defobj *table) {
+  for (int i = 0; table[i].def; i++) {
+    if (!has_def(table[i])) continue;
+    char value[kDefValue];
+    if (DEF_env(table[i].def, table[i].env ? table[i].env : "", value))
+      RES_new(i, table[i].def, value, table[i].cvt);
+  }
+}
+
+// The keyed definition an option name selects: abbreviation, then full
+// name, then a prefix of the full name; the first in table order wins.
+int match_option(const char *name, RES_defobj *table) {
+  for (int i = 0; table[i].def; i++)
+    if (has_def(table[i]) && is_keyed(table[i]) && stricmp(name, table[i].cmd) == 0) return i;
+  for (int i = 0; table[i].def; i++)
+    if (has_def(table[i]) && is_keyed(table[i]) && stricmp(name, table[i].def) == 0) return i;
+  for (int i = 0; table[i].def; i++)
+    if (has_def(table[i]) && is_keyed(table[i]) && is_prefix_ci(name, table[i].def)) return i;
+  return -1;
+}
+
+int positional_definition(int count, RES_defobj *table) {
+  for (int i = 0; table[i].def; i++)
+    if (has_def(table[i]) && RES_cmd_pos(table[i].cmd) == count) return i;
+  for (int i = 0; table[i].def; i++)
+    if (has_def(table[i]) && RES_cmd_pos(table[i].cmd) == kCollect) return i;
+  return -1;
+}
+
+void second_pass(int argc, char **argv, RES_defobj *table) {
+  int positional = 0;
+  bool collected = false;
+  for (int i = 1; i < argc; i++) {
+    const char *arg = argv[i];
+    if (strcmp(arg, "--") == 0) continue;
+
+    if (!option_word(arg)) {
+      int d = positional_definition(++positional, table);
+      if (d < 0) continue;
+      if (RES_cmd_pos(table[d].cmd) == kCollect && collected) {
+        RES_append(d, table[d].def, arg, table[d].cvt);
+      } else {
+        RES_new(d, table[d].def, arg, table[d].cvt);
+        if (RES_cmd_pos(table[d].cmd) == kCollect) collected = true;
+      }
+      continue;
+    }
+
+    char name[kOptNameLen];
+    const char *value = split_option(arg + (arg[1] == '-' ? 2 : 1), name);
+    bool taken = false;
+    if (!value && i + 1 < argc && !option_word(argv[i + 1])) {
+      value = argv[++i];
+      taken = true;
+    }
+
+    // "name" and "default" are the first pass's: never stored again here,
+    // though a value taken from the next word stays consumed.
+    if (is_name_prefix(name, true) || is_default_word(name, true)) continue;
+    int d = match_option(name, table);
+    if (d < 0) {
+      RES_new(QEL_MISS, name, value, CV_string);
+      continue;
+    }
+    DEF_convert cvt = table[d].cvt;
+    if ((cvt == CV_bool || cvt == CV_batch || cvt == CV_help) && taken) {
+      i--;  // the following word is read again as an argument of its own
+      value = nullptr;
+    }
+    RES_new(d, table[d].def, value, cvt);
+    if (window.connected) {
+      MQ_put(window.queue, window.conn, "set res %s %s", table[d].def, value ? value : "");
+      read_until_nonzero();
+    }
+  }
+}
+
+void convert_all(RES_defobj *table, int table_len) {
+  for (res_obj *r = root_res.next; r; r = r->next) {
+    if (r->index == QEL_MISS || r->index < 0 || r->index >= table_len) continue;
+    const RES_defobj &d = table[r->index];
+    if (r->cvt == CV_strings && d.out) {
+      int n = 0;
+      parse_string(r->data, '\n', &n, static_cast<char ***>(d.out));
+      if (d.num) *d.num = n;
+    } else {
+      RES_conv_data(r->data, d.out, r->cvt);
+    }
+  }
+}
+
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// Resource list
 
 int RES_new(int index, const char *name, const char *data, DEF_convert cvt) {
   res_obj *r = find_or_add(name);
@@ -94,6 +494,7 @@ const char *RES_get(const char *name) {
 }
 
 int RES_getvals(const char *name, int *paramc, char ***paramv) {
+  if (!paramc || !paramv) return 0;
   *paramc = 0;
   *paramv = nullptr;
   res_obj *r = find(name);
@@ -104,6 +505,7 @@ int RES_getvals(const char *name, int *paramc, char ***paramv) {
 
 int RES_list() {
   for (res_obj *r = root_res.next; r; r = r->next) {
+    if (!r->name) continue;
     if (r->data)
       MESS_print(8, "%s: %s\n", r->name, r->data);
     else
@@ -133,49 +535,8 @@ char *RES_get_progname(char *prog) {
   return prog;
 }
 
-int RES_conv_data(const char *data, void *, DEF_convert cvt) {
-  if (cvt == CV_batch) {
-    FLAG_set(19, 1);
-    if (MESS_check_set() == 0) MESS_set(0, 255);
-    return 1;
-  }
-  if (cvt == CV_help) {
-    FLAG_set(20, 1);
-    return 1;
-  }
-  if (!data) return 0;
-  if (cvt == CV_mess) MESS_set_str(data);
-  return 1;
-}
-
-int RES_set_device(const char *) { return 1; }
-
-int RES_init(int argc, char **argv, res_type *, res_type *) {
-  FLAG_reset(QEL_MISS);
-  RES_setCL(argc, argv);
-  int positional = 0;
-  for (int i = 1; i < argc; i++) {
-    const char *a = argv[i];
-    if (a[0] == '-' && a[1] && a[1] != '-' && !(a[1] >= '0' && a[1] <= '9')) {
-      const StandIn *opt = nullptr;
-      for (const StandIn &o : kOptions)
-        if (stricmp(a + 1, o.abbr) == 0 || stricmp(a + 1, o.name) == 0) opt = &o;
-      const char *value = nullptr;
-      bool takes_value = opt && opt->cvt != CV_batch && opt->cvt != CV_help;
-      if (takes_value && i + 1 < argc) value = argv[++i];
-      RES_new(opt ? 0 : QEL_MISS, opt ? opt->name : a + 1, value, opt ? opt->cvt : CV_string);
-    } else if (++positional == 1) {
-      RES_new(0, "filename", a, CV_strcpy);
-    }
-  }
-  for (const StandIn &o : kOptions)
-    if (find(o.name)) RES_conv_data(find(o.name)->data, nullptr, o.cvt);
-  return 1;
-}
-
-int RES_decode(const char *, const char *, int, char **, RES_defobj *) { return 0; }
-
-int RES_enter(RES_defobj *obj, res_type) { return RES_fill_obj(obj, "", "", "", CV_string, nullptr, nullptr); }
+// ---------------------------------------------------------------------------
+// Definitions and start-up
 
 int RES_fill_obj(RES_defobj *obj, const char *def, const char *env, const char *cmd, DEF_convert cvt, void *out,
                  int *num) {
@@ -188,5 +549,50 @@ int RES_fill_obj(RES_defobj *obj, const char *def, const char *env, const char *
   return 1;
 }
 
-int RES_help_print(const char *, res_type *, res_type *) { return 1; }
-int RES_help_item(res_type) { return 1; }
+int RES_enter(RES_defobj *obj, res_type key) {
+  for (const CatEntry &e : kCatalogue) {
+    if (e.id != key) continue;
+    const char *cmd = e.pos ? RES_POS_CMD(e.pos) : e.cmd;
+    return RES_fill_obj(obj, e.def, e.env, cmd, e.cvt, nullptr, nullptr);
+  }
+  // No definition: an empty name takes part in nothing.
+  RES_fill_obj(obj, "", "", "", CV_string, nullptr, nullptr);
+  fprintf(stdout, "%d\n", static_cast<int>(key));
+  return 1;
+}
+
+int RES_decode(const char *, const char *, int argc, char **argv, RES_defobj *def_table) {
+  RES_setCL(argc, argv);
+  DEF_prog();
+
+  if (const char *env = getenv("qeldefault")) RES_new(QEL_MISS, "default", env, CV_string);
+
+  first_pass(argc, argv);
+  search_path(def_table);
+  environment(def_table);
+  second_pass(argc, argv, def_table);
+
+  if (window.connected) {
+    MQ_put(window.queue, window.conn, "quit");
+    read_until_nonzero();
+  }
+
+  int table_len = 0;
+  while (def_table[table_len].def) table_len++;
+  convert_all(def_table, table_len);
+  return 0;
+}
+
+int RES_init(int argc, char **argv, res_type *res_key, res_type *res_pos) {
+  FLAG_reset(QEL_MISS);
+  RES_defobj table[kTableSize];
+  int n = 0;
+  for (res_type *list : {res_key, res_pos})
+    for (int k = 0; list && list[k] != RES_null && n < kTableSize - 1; k++) RES_enter(&table[n++], list[k]);
+  RES_fill_obj(&table[n], nullptr, nullptr, nullptr, CV_none, nullptr, nullptr);
+
+  RES_decode(argc > 0 ? argv[0] : nullptr, "Qel", argc, argv, table);
+
+  if (const char *tz = getenv("qeltz")) DATE_set_TZ(tz);
+  return 1;
+}

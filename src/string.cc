@@ -3,11 +3,13 @@
 // conversion, case-insensitive comparison, splitting at a delimiter, and
 // the two line readers. Character classes are plain ASCII.
 //
-// Line readers leave a line's terminator in the stream and skip one line
-// feed at the start of the next read, so a position taken before a read
-// and restored later makes the next read return the same line again.
+// No module state. Line readers leave a line's terminator in the stream and
+// skip one line feed at the start of the next read, so a position taken
+// before a read and restored later makes the next read return the same line
+// again; a line longer than the buffer comes out in pieces.
 
 #include <cctype>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -101,6 +103,7 @@ int strnicmp(const char *s1, const char *s2, int n) {
 }
 
 int parse_string(const char *string, char delim, int *argc, char ***argv) {
+  if (!argc || !argv) return -1;
   *argc = 0;
   *argv = nullptr;
   if (!string || !*string) return -1;
@@ -111,16 +114,16 @@ int parse_string(const char *string, char delim, int *argc, char ***argv) {
   memcpy(copy, string, n + 1);
   while (n > 0 && copy[n - 1] == delim) copy[--n] = '\0';
 
-  int count = 1;
+  size_t count = 1;
   for (size_t i = 0; i < n; i++)
     if (copy[i] == delim) count++;
-
-  char **fields = static_cast<char **>(malloc(sizeof(char *) * count));
+  // The count travels as an int: refuse a split it cannot hold.
+  char **fields = count <= INT_MAX ? static_cast<char **>(malloc(sizeof(char *) * count)) : nullptr;
   if (!fields) {
     free(copy);
     return -1;
   }
-  int k = 0;
+  size_t k = 0;
   fields[k++] = copy;
   for (size_t i = 0; i < n; i++) {
     if (copy[i] == delim) {
@@ -128,7 +131,7 @@ int parse_string(const char *string, char delim, int *argc, char ***argv) {
       fields[k++] = copy + i + 1;
     }
   }
-  *argc = count;
+  *argc = static_cast<int>(count);
   *argv = fields;
   return 0;
 }
@@ -142,19 +145,25 @@ int free_parsed_array(int argc, char **argv) {
 }
 
 int fgetnline(FILE *ifile, char *string, int len) {
+  if (!ifile || !string) return -1;
   if (len < 0) len = 0;
   string[0] = '\0';
+  // One lock for the whole line; the unlocked reads keep big files fast.
+  flockfile(ifile);
   int c = getc_unlocked(ifile);
   if (c == '\n') c = getc_unlocked(ifile);  // the previous line's terminator
-  if (c == EOF) return -1;
-
+  if (c == EOF) {
+    funlockfile(ifile);
+    return -1;
+  }
   int n = 0;
   while (c != EOF && c != '\n' && n < len) {
     string[n++] = static_cast<char>(c);
     c = getc_unlocked(ifile);
   }
-  // Leave the terminator (or the first byte of a line's rest) in the stream.
+  // Leave the terminator (or the first byte of a long line's rest) in the stream.
   if (c != EOF) ungetc(c, ifile);
+  funlockfile(ifile);
   string[n] = '\0';
   return n;
 }

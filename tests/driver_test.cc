@@ -4,7 +4,15 @@
 
 #include "test_util.h"
 
-using qeltest::run_qelmos;
+namespace {
+
+// Every run names a convention file, as an installed tool has one.
+qeltest::Output run_qelmos(std::vector<std::string> args, const std::string &input = "") {
+  args.insert(args.begin(), {"-nc", qeltest::data_file("name_conv")});
+  return qeltest::run_qelmos(args, input);
+}
+
+}  // namespace
 
 TEST(Driver, MissingStationReportsNoDataWithStatus30) {
   auto o = run_qelmos({"-id", "KEED", "/nonexistent/bulletins.txt"});

@@ -3,12 +3,17 @@
 #include "test_util.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ipc.h>
+#include <sys/msg.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -144,6 +149,92 @@ Output run_program(const std::string &program, const std::vector<std::string> &a
 Output run_qelmos(const std::vector<std::string> &args, const std::string &input, const std::vector<std::string> &env,
                   const std::string &cwd) {
   return run_program(QELMOS_BIN, args, input, env, cwd);
+}
+
+namespace {
+
+double now_seconds() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+void remove_queue(int key) {
+  int id = msgget(static_cast<key_t>(key), 0);
+  if (id >= 0) msgctl(id, IPC_RMID, nullptr);
+}
+
+}  // namespace
+
+LoopWindow::LoopWindow(int key, const std::vector<std::string> &options, const std::vector<std::string> &values)
+    : key_(key) {
+#ifdef LOOPWIN_BIN
+  std::vector<std::string> args = {LOOPWIN_BIN};
+  args.insert(args.end(), options.begin(), options.end());
+  args.push_back(std::to_string(key));
+  args.insert(args.end(), values.begin(), values.end());
+  int fds[2];
+  if (pipe(fds) != 0) return;
+  fflush(stdout);
+  fflush(stderr);
+  pid_ = fork();
+  if (pid_ == 0) {
+    int null_in = open("/dev/null", O_RDONLY);
+    dup2(null_in, 0);
+    dup2(fds[1], 1);
+    close(fds[0]);
+    close(fds[1]);
+    std::vector<char *> argv;
+    for (std::string &a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  out_ = fds[0];
+  if (pid_ < 0) return;
+  // Wait for the "ready" line: the queue exists from then on.
+  std::string got;
+  double deadline = now_seconds() + 10;
+  while (got.find("ready\n") == std::string::npos && now_seconds() < deadline) {
+    pollfd p = {out_, POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) continue;
+    char buf[64];
+    ssize_t n = read(out_, buf, sizeof buf);
+    if (n <= 0) break;  // it ended before it was ready
+    got.append(buf, static_cast<size_t>(n));
+  }
+  ready_ = got.find("ready\n") != std::string::npos;
+#else
+  (void)options;
+  (void)values;
+#endif
+}
+
+int LoopWindow::wait(double secs) {
+  if (pid_ <= 0) return -1;
+  double deadline = now_seconds() + secs;
+  do {
+    int ws = 0;
+    if (waitpid(pid_, &ws, WNOHANG) == pid_) {
+      pid_ = -1;
+      return WIFEXITED(ws) ? WEXITSTATUS(ws) : -1;
+    }
+    usleep(10000);
+  } while (now_seconds() < deadline);
+  return -1;
+}
+
+LoopWindow::~LoopWindow() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    if (wait(2) < 0 && pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  if (out_ >= 0) close(out_);
+  remove_queue(key_);
 }
 
 }  // namespace qeltest

@@ -1,7 +1,10 @@
 // test_util.h: shared fixtures of the test binary: temporary directories,
 // in-process capture of standard output and error, and running the built
-// qelmos binary (or any program) with a clean environment.
+// qelmos binary (or any program) with a clean environment, and a real loop
+// window (tools/loopwin) to talk to over a message queue.
 #pragma once
+
+#include <sys/types.h>
 
 #include <functional>
 #include <string>
@@ -56,5 +59,31 @@ std::string read_file(const std::string &path);
 
 /// The path of a file in tests/data.
 std::string data_file(const std::string &name);
+
+/// A loopwin process serving window `key` (its System V queue key), started
+/// as `loopwin OPTIONS... KEY VALUES...` (options such as "-d", "0.5";
+/// values "NAME=VALUE"). The constructor waits up to 10 seconds for its
+/// "ready" line; the destructor kills it and removes the queue of `key`
+/// whatever happened. Each test uses a key of its own.
+class LoopWindow {
+ public:
+  explicit LoopWindow(int key, const std::vector<std::string> &options = {},
+                      const std::vector<std::string> &values = {});
+  ~LoopWindow();
+  LoopWindow(const LoopWindow &) = delete;
+  LoopWindow &operator=(const LoopWindow &) = delete;
+  /// True once the window printed "ready" (its queue exists).
+  bool ready() const { return ready_; }
+  int key() const { return key_; }
+  /// Waits up to `secs` seconds for the window to end by itself (after
+  /// "quit" or its time limit): its exit status, or -1 if it is still running.
+  int wait(double secs);
+
+ private:
+  int key_;
+  pid_t pid_ = -1;
+  int out_ = -1;  // read end of its standard output
+  bool ready_ = false;
+};
 
 }  // namespace qeltest

@@ -1,0 +1,630 @@
+// files_select.cc: choosing the input file. A typed name is completed by
+// running the data type's template backwards over it (reading its date);
+// a "current"/"latest" text picks the file of a time, stepping back one file
+// at a time to the newest one present; with nothing given the user picks
+// from a listing at a prompt.
+//
+// State: the naming context of files_state.h. `set` (fixed date fields)
+// persists for the run once the user fixes it; `file_date` is the date of
+// the last name made or read. Listings never go through a shell.
+
+#include <glob.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "files_state.h"
+#include "qelresrc.h"
+
+using namespace qelfiles;
+
+namespace {
+
+bool starts_ci(const char *s, const char *prefix) { return strncasecmp(s, prefix, strlen(prefix)) == 0; }
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads up to `max` digits at *p (advancing); false when none is there.
+bool read_digits(const char **p, int max, int *value) {
+  if (!is_digit(**p)) return false;
+  int v = 0;
+  for (int i = 0; i < max && is_digit(**p); i++) v = v * 10 + (*(*p)++ - '0');
+  *value = v;
+  return true;
+}
+
+// Reads an unsigned number of at most nine digits (more are skipped).
+int64_t read_count(const char **p) {
+  int64_t v = 0;
+  for (int i = 0; is_digit(**p); i++, (*p)++)
+    if (i < 9) v = v * 10 + (**p - '0');
+  return v;
+}
+
+// A fixed date after "#": year (4 digits), then month, day, hour and minute
+// (2 digits each), each read only while digits follow. Fields that are read
+// are stored in `d`; the others are left alone. *p ends after the digits read.
+void read_fixed(const char **p, Date *d) {
+  int v;
+  if (!read_digits(p, 4, &v)) return;
+  d->year = v;
+  int32_t *fields[] = {&d->month, &d->day, &d->hour, &d->min};
+  for (int32_t *f : fields) {
+    if (!read_digits(p, 2, &v)) return;
+    *f = v;
+  }
+}
+
+// "+" forward, "-" or nothing back in time.
+int read_sign(const char **p) {
+  if (**p == '+') {
+    (*p)++;
+    return 1;
+  }
+  if (**p == '-') (*p)++;
+  return -1;
+}
+
+// An offset "Nd[H][:M]" or "H[:M]", in seconds.
+int64_t read_offset(const char **p, int64_t *days, int64_t *hours, int64_t *mins) {
+  *days = *hours = *mins = 0;
+  int64_t first = read_count(p);
+  if (**p == 'd' || **p == 'D') {
+    *days = first;
+    (*p)++;
+    if (is_digit(**p)) *hours = read_count(p);
+  } else {
+    *hours = first;
+  }
+  if (**p == ':' && is_digit((*p)[1])) {
+    (*p)++;
+    *mins = read_count(p);
+  }
+  return *days * 86400 + *hours * 3600 + *mins * 60;
+}
+
+Date breakdown(int64_t t) {
+  Date d;
+  DATE_get_gmdate(&t, &d);
+  return d;
+}
+
+// Moves the base time back to the fixed fields of `set` that are in force.
+int64_t adjust_to_set(int64_t t) {
+  const Date &set = naming().set;
+  Date d = breakdown(t);
+  if (set.month >= 0 && d.month < set.month) {
+    d.year--;
+    d.month = set.month;
+    t = DATE_num_sec(&d);
+    d = breakdown(t);
+  }
+  if (set.day >= 0 && d.day < set.day) {
+    if (--d.month < 1) {
+      d.month = 12;
+      d.year--;
+    }
+    d.day = set.day;
+    t = DATE_num_sec(&d);
+    d = breakdown(t);
+  }
+  if (set.hour >= 0) {
+    if (d.hour < set.hour) d = breakdown(t - 86400);
+    d.hour = set.hour;
+    t = DATE_num_sec(&d);
+    d = breakdown(t);
+  }
+  if (set.min >= 0) {
+    if (d.min < set.min) d = breakdown(t - 3600);
+    d.min = set.min;
+    t = DATE_num_sec(&d);
+  }
+  return t;
+}
+
+// ---------------------------------------------------------------------------
+// Matching a typed name against the template
+
+enum class MatchState { none, path, date, end };
+
+const char *state_name(MatchState st) {
+  switch (st) {
+    case MatchState::none: return "none";
+    case MatchState::path: return "path";
+    case MatchState::date: return "date";
+    default: return "end";
+  }
+}
+
+// The literal text that follows a template position, up to its next field.
+std::string literal_run(const char *t) {
+  std::string lit;
+  for (; *t && *t != '%' && *t != '{' && *t != '}' && *t != '*'; t++) lit += *t == ' ' ? '_' : *t;
+  return lit;
+}
+
+struct Matcher {
+  NameState &s = naming();
+  const char *name;  // the part of the typed name not yet matched
+  bool flat;         // the typed name has no "/"
+  bool full;         // the typed name is a full path
+  MatchState state = MatchState::none;
+  std::string out;
+  bool done = false;
+
+  explicit Matcher(const char *typed) : name(typed), flat(!strchr(typed, '/')), full(FILE_fullpath(typed)) {}
+
+  void copy_rest() {
+    out += name;
+    name += strlen(name);
+    done = true;
+  }
+
+  void trace(const char *what) {
+    MESS_print(M_DEBUG, "FILES:%s:%s:%s:%s:%s:%d\n", what, state_name(state), name, out.c_str(), s.ext, s.late_off);
+  }
+
+  // A directory field: the resource's directory for a short name, the
+  // typed directory for a full path.
+  void directory(const std::string &value, const char **t) {
+    if (!full) {
+      std::string dir = value;
+      if (**t == '/') {
+        if (!dir.empty() && dir.back() == '/') dir.pop_back();
+        dir += '/';
+        (*t)++;
+      }
+      out += dir;
+    } else {
+      int seps = 0;
+      for (const char *r = *t; *r; r++)
+        if (*r == '/' || *r == '\\' || *r == ':') seps++;
+      long pos = -1;
+      for (long i = static_cast<long>(strlen(name)) - 1; i >= 0 && seps > 0; i--) {
+        if (name[i] == '/' || (i == 1 && name[i] == ':')) {
+          if (--seps == 0) pos = i;
+        }
+      }
+      if (pos > 0) {
+        out.append(name, static_cast<size_t>(pos));
+        name += pos;
+      }
+    }
+    state = MatchState::path;
+  }
+
+  // A date field of `width` characters.
+  void date_field(char f, int n) {
+    size_t width = f == 'Y' ? 4 : (f == 'j' || f == 'b') ? 3 : 2;
+    if (strlen(name) < width) return copy_rest();
+    std::string text(name, width);
+    Date &fd = s.file_date;
+    if (f == 'b') {
+      int month = DATE_decode_month(text.c_str());
+      if (month == 0) return copy_rest();
+      fd.month = month;
+    } else {
+      for (char c : text)
+        if (!is_digit(c)) return copy_rest();
+      int v = atoi(text.c_str());
+      switch (f) {
+        case 'Y': fd.year = v; break;
+        case 'y': fd.year = v < 50 ? v + 2000 : v + 1900; break;
+        case 'm': fd.month = v; break;
+        case 'd': fd.day = v; break;
+        case 'h': fd.hour = v; break;
+        case 'n': fd.min = v; break;
+        case 'j': {
+          int month = 0, day = 0;
+          DATE_julian_monday(fd.year, v, &month, &day);
+          fd.jday = v;
+          fd.month = month;
+          fd.day = day;
+          break;
+        }
+        default: break;
+      }
+    }
+    out += text;
+    name += width;
+    state = MatchState::date;
+    s.late_off = field_step(f, n, s.late_off);
+    trace(text.c_str());
+  }
+
+  void extension(const char *t) {
+    std::string lit = literal_run(t);
+    bool at_end = !*t;
+    if (s.ext[0]) {
+      out += s.ext;
+      if (lit.empty() && at_end) {
+        name += strlen(name);
+      } else if (!lit.empty()) {
+        const char *found = strstr(name, lit.c_str());
+        if (found) name = found;
+      }
+      return;
+    }
+    const char *found = lit.empty() ? (at_end ? name + strlen(name) : nullptr) : strstr(name, lit.c_str());
+    if (!found) return copy_rest();
+    std::string e(name, found);
+    str_copy(s.ext, e.c_str(), sizeof s.ext);
+    out += e;
+    name = found;
+  }
+
+  void literal(char c) {
+    if (c == ' ') c = '_';
+    bool used_up = !*name;
+    if (!used_up && *name == c) {
+      out += c;
+      name++;
+      if (!*name && state != MatchState::none) state = MatchState::end;
+      return;
+    }
+    if (!used_up && state != MatchState::path) return copy_rest();
+    out += c;
+    if (!used_up && flat) name++;
+  }
+
+  // One "%" field; *t is just after the "%".
+  void field(const char **t) {
+    int n = read_number(t);
+    char f = **t;
+    if (!f) {
+      literal('%');
+      return;
+    }
+    (*t)++;
+    switch (f) {
+      case '%':
+        out += '%';
+        if (*name == '%') name++;
+        break;
+      case 'Y': case 'y': case 'm': case 'd': case 'h': case 'n': case 'j': case 'b':
+        date_field(f, n);
+        break;
+      case 'e':
+        extension(*t);
+        break;
+      case '{': {
+        const char *close = strchr(*t, '}');
+        std::string res = close ? std::string(*t, close) : std::string(*t);
+        *t = close ? close + 1 : *t + strlen(*t);
+        const char *v = RES_get(res.c_str());
+        directory(v ? v : "", t);
+        break;
+      }
+      default:
+        if (dir_resource(f)) {
+          directory(resource_or(dir_resource(f), "."), t);
+        } else {
+          const char *key = s.keys[static_cast<unsigned char>(f)];
+          if (!*key) return copy_rest();
+          std::string kv = n > 0 ? std::string(key).substr(0, n) : std::string(key);
+          out += kv;
+          size_t skip = std::min(kv.size(), strlen(name));
+          name += skip;
+        }
+        break;
+    }
+  }
+
+  std::string run(const char *tmpl) {
+    const char *t = tmpl;
+    while (*t && !done) {
+      char c = *t++;
+      if (c == '*') {
+        copy_rest();
+      } else if (c == '%') {
+        field(&t);
+      } else if (c == '{') {
+        while (*t && *t != '}' && !done) {
+          if (*t == '%') {
+            t++;
+            field(&t);
+          } else {
+            out += *t++;
+          }
+        }
+        if (*t == '}') t++;
+        state = MatchState::path;
+      } else if (c == '}') {
+        // a stray closing brace outside braced text stands for nothing
+      } else {
+        literal(c);
+      }
+    }
+    // What the template did not account for is kept, not dropped.
+    if (!done) out += name;
+    if (out.size() >= QEL_NAME_LEN) out.resize(QEL_NAME_LEN - 1);
+    return out;
+  }
+};
+
+void match_template(const char *typed) {
+  NameState &s = naming();
+  s.late_off = QEL_MISS;
+  Matcher m(typed);
+  std::string result = m.run(s.header ? s.hconv : s.conv);
+  set_filename(result.c_str(), 1);
+  MESS_print(M_DEBUG, "FILES:%s:%s:%d\n", typed, s.filename, s.late_off);
+  DATE_print(M_DEBUG, &s.file_date);
+}
+
+// Resolves a time text and reports the chosen name.
+void resolve_current(const char *when) {
+  FILE_set_current(when, nullptr);
+  MESS_print(M_MESS, "Current filename: %s\n", naming().filename);
+}
+
+// ---------------------------------------------------------------------------
+// Listing
+
+// Glob characters in a literal part of the pattern stand for themselves.
+void add_literal(std::string &pat, const std::string &text) {
+  for (char c : text) {
+    if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\') pat += '\\';
+    pat += c;
+  }
+}
+
+std::string list_pattern(const char *tmpl) {
+  const NameState &s = naming();
+  std::string pat;
+  if (!*tmpl) return "*";  // no convention: the files of the current directory
+  for (const char *t = tmpl; *t;) {
+    char c = *t++;
+    if (c == '{' || c == '}') continue;
+    if (c != '%') {
+      add_literal(pat, std::string(1, c == ' ' ? '_' : c));
+      continue;
+    }
+    int n = read_number(&t);
+    char f = *t;
+    if (!f) {
+      add_literal(pat, "%");
+      break;
+    }
+    t++;
+    switch (f) {
+      case '%': add_literal(pat, "%"); break;
+      case 'Y': pat += "?[0-9]??"; break;
+      case 'y': case 'm': case 'd': case 'h': case 'n': pat += "[0-9]?"; break;
+      case 'b': pat += "?[a-z]?"; break;
+      case 'j': pat += "?[0-9]?"; break;
+      case 'e':
+        if (s.ext[0])
+          add_literal(pat, s.ext);
+        else
+          pat += "*";
+        break;
+      case '{': {
+        const char *close = strchr(t, '}');
+        std::string res = close ? std::string(t, close) : std::string(t);
+        t = close ? close + 1 : t + strlen(t);
+        const char *v = RES_get(res.c_str());
+        if (v) add_literal(pat, v);
+        break;
+      }
+      default:
+        if (dir_resource(f)) {
+          add_literal(pat, resource_or(dir_resource(f), "."));
+        } else {
+          const char *key = s.keys[static_cast<unsigned char>(f)];
+          if (*key)
+            add_literal(pat, n > 0 ? std::string(key).substr(0, n) : std::string(key));
+          else
+            pat += n > 0 ? std::string(n, '?') : std::string("*");
+        }
+        break;
+    }
+  }
+  return pat;
+}
+
+// Prints names across rows in columns, as "ls -x" does on an 80-column page.
+void print_columns(const std::vector<std::string> &names) {
+  if (names.empty()) return;
+  size_t widest = 0;
+  for (const std::string &n : names) widest = std::max(widest, n.size());
+  size_t colw = widest + 2;
+  size_t cols = colw < 80 ? 80 / colw : 1;
+  for (size_t i = 0; i < names.size(); i++) {
+    bool last_in_row = (i + 1) % cols == 0 || i + 1 == names.size();
+    if (last_in_row)
+      MESS_print(M_PRINT, "%s\n", names[i].c_str());
+    else
+      MESS_print(M_PRINT, "%-*s", static_cast<int>(colw), names[i].c_str());
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Selection
+
+int FILE_get_file_only(const char *prompt, char *out) {
+  NameState &s = naming();
+  const char *named = RES_get("filename");
+  if (named && *named) {
+    // A list holds one name per line; the first one is used.
+    std::string first(named, strcspn(named, "\n"));
+    if (stricmp(first.c_str(), "list") == 0) {
+      FILE_list_file();
+      QEL_exit(0);
+    }
+    FILE_set_file(first.c_str(), out);
+    return FILE_exist(s.filename);
+  }
+
+  const char *current = RES_get("current");
+  if (current || FLAG_batch()) {
+    FILE_set_current(current ? current : "la", out);
+    if (!FILE_exist(s.filename)) return 0;
+    MESS_print(M_MESS, "Current filename: %s\n", s.filename);
+    return 1;
+  }
+
+  MESS_print(M_PRINT, "List of available files:\n");
+  FILE_list_file();
+  MESS_print(M_PRINT, "\n");
+  char answer[80] = "";
+  QEL_prompts(prompt ? prompt : "", answer, sizeof answer);
+  s.filename_type = 1;
+  if (stricmp(answer, "exit") == 0) QEL_exit(0);
+  if (stricmp(answer, "list") == 0)
+    FILE_list_file();  // nothing chosen: the previous name stands
+  else if (answer[0] == '#' || starts_ci(answer, "la"))
+    resolve_current(answer);
+  else if (starts_ci(answer, "cu"))
+    resolve_current(answer + 2);
+  else
+    FILE_set_file(answer, nullptr);
+  put_name(out, s.filename);
+  return FILE_exist(s.filename);
+}
+
+int FILE_set_file(const char *typed, char *out) {
+  NameState &s = naming();
+  char name[QEL_NAME_LEN];
+  str_copy(name, typed ? typed : "", sizeof name);
+  Date &fd = s.file_date;
+  fd.year = fd.month = fd.day = fd.hour = fd.min = QEL_MISS;
+
+  // A "#" after the first character carries fixed date fields for the rest
+  // of the run; a time text keeps its own "#" (the base time, "la#10").
+  bool time_text = name[0] == '#' || starts_ci(name, "cu") || starts_ci(name, "la");
+  char *hash = name[0] && !time_text ? strchr(name + 1, '#') : nullptr;
+  if (hash) {
+    *hash = '\0';
+    const char *digits = hash + 1;
+    read_fixed(&digits, &s.set);
+  }
+  s.file_date = s.set;
+
+  if (stricmp(name, "exit") == 0) QEL_exit(0);
+  if (name[0] == '@')
+    set_filename(name + 1, 1);
+  else if (FILE_is_stdio(name) || (s.conv[0] && FILE_is_stdio(s.conv)))
+    set_filename("-", 0);
+  else if (!s.conv[0])
+    set_filename(name, 1);
+  else if (name[0] == '#' || starts_ci(name, "la"))
+    resolve_current(name);
+  else if (starts_ci(name, "cu"))
+    resolve_current(name + 2);
+  else if (stricmp(name, "none") == 0 || (FILE_fullpath(s.conv) && FILE_fullpath(name)))
+    set_filename(name, 1);
+  else
+    match_template(name);
+  put_name(out, s.filename);
+  return 0;
+}
+
+int64_t FILE_set_current(const char *when, char *out) {
+  NameState &s = naming();
+  if (!when) when = "la";
+  s.filename_type = 0;
+  s.user_file[0] = '\0';
+  const char *p = when;
+
+  // The base time: "#" and fixed digits, "qelcurtime", or the clock.
+  int64_t t;
+  const char *env = getenv("qelcurtime");
+  if (env && *env == '#') env++;
+  if (*p == '#' || (env && is_digit(*env))) {
+    Date base = {0, 0, 0, QEL_MISS, QEL_MISS, 0, 0, 0};
+    if (*p == '#') {
+      p++;
+      read_fixed(&p, &base);
+    } else {
+      read_fixed(&env, &base);
+    }
+    t = DATE_num_sec(&base);
+  } else {
+    t = DATE_get_time(nullptr);
+  }
+  t = adjust_to_set(t);
+
+  int sign = read_sign(&p);
+  int64_t days, hours, mins;
+  if (is_digit(*p)) {
+    t += sign * read_offset(&p, &days, &hours, &mins);
+    MESS_print(M_DEBUG, "CUR1:%d %d %d %d\n", sign, static_cast<int>(days), static_cast<int>(hours),
+               static_cast<int>(mins));
+    MESS_print(M_DEBUG, "CUR1:%s %d\n", p, static_cast<int>(t));
+    sign = read_sign(&p);
+  }
+
+  char name[QEL_NAME_LEN] = "";
+  if (*p == 'l' || *p == 'L') {
+    p++;
+    if (*p == 'a' || *p == 'A') p++;
+    int64_t tries = 500;
+    if (*p == '#') {
+      p++;
+      int k = 0;
+      if (read_digits(&p, 4, &k)) tries = k;
+    }
+    for (int64_t i = 0; i < tries; i++) {
+      Date d = breakdown(t);
+      int copied = FILE_set_date(&d, name);
+      MESS_print(M_DEBUG, "LATE:%d %d %d %d %d\n", d.year, d.month, d.day, d.hour, d.min);
+      MESS_print(M_DEBUG, "LATE: %s\n", name);
+      long size = FILE_size(name);
+      if (s.rmin_size > 0 && size > s.rmin_size) break;
+      if (size > s.min_size) break;
+      // A name that does not follow the date cannot change by stepping.
+      if (copied || s.late_off <= 0 || FILE_is_stdio(name)) break;
+      t += static_cast<int64_t>(s.late_off) * sign;
+    }
+    MESS_print(M_DEBUG, "LATEST: %s %s %d\n", p, name, static_cast<int>(t));
+    sign = read_sign(&p);
+  }
+
+  if (is_digit(*p)) {
+    t += sign * read_offset(&p, &days, &hours, &mins);
+    MESS_print(M_DEBUG, "CUR2:%d %d %d %d\n", sign, static_cast<int>(days), static_cast<int>(hours),
+               static_cast<int>(mins));
+    MESS_print(M_DEBUG, "CUR2:%d\n", static_cast<int>(t));
+  }
+
+  Date d = breakdown(t);
+  MESS_print(M_DEBUG, "%d %d %d %d\n", d.year, d.day, d.hour, d.min);
+  FILE_set_date(&d, name);
+  put_name(out, name);
+  if (s.late_off > 0) t -= ((t % s.late_off) + s.late_off) % s.late_off;
+  return t;
+}
+
+int FILE_list_file() {
+  std::string pat = list_pattern(naming().conv);
+  MESS_print(M_DEBUG, "SEARCH: %s\n", pat.c_str());
+  glob_t found;
+  if (glob(pat.c_str(), GLOB_TILDE, nullptr, &found) == 0) {
+    std::vector<std::string> names(found.gl_pathv, found.gl_pathv + found.gl_pathc);
+    print_columns(names);
+  }
+  globfree(&found);
+  return 0;
+}
+
+int FILE_set_time(const Date *date) {
+  if (date) naming().set = *date;
+  return 0;
+}
+
+int FILE_get_time(Date *date) {
+  *date = naming().set;
+  return 0;
+}
+
+int FILE_get_date(Date *date) {
+  *date = naming().file_date;
+  return 0;
+}
