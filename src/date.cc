@@ -245,4 +245,3 @@ int DATE_make_label(Date *date, char *label) {
   return 0;
 }
 
-int DATE_set_TZ(const char *) { return 0; }

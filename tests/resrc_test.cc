@@ -444,6 +444,7 @@ TEST_F(Registry, TheToolTakesItsSettingsFromEverySource) {
   // The station from the environment, batch mode and the model from a
   // defaults file: no prompt, and only the warning is printed.
   dir.write("defs", "*batch: on\nqelmos.model: gfs\n");
+  dir.write("name_conv", "mos_dat %D/%y%m%d%h_mos - 0\n");  // no warning about a missing convention file
   std::vector<std::string> env = {"qeldefault=" + dir.file("defs"), "qelident=KEED"};
   auto o = qeltest::run_qelmos({dir.file("missing.txt")}, "", env, dir.path());
   EXPECT_EQ(o.status, 30);
