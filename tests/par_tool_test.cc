@@ -465,6 +465,24 @@ TEST(ParOpen, StandardInputFileAndPipe) {
   EXPECT_EQ(o.out, "Parsing: -\n0 2 2 BOS  NGM MOS GUIDANCE 1\n");
 }
 
+TEST(ParOpen, CommandOutputIsCopiedSoThatPositionsWork) {
+  TempDir dir;
+  std::string path = dir.write("b.txt", kProduct);
+  char buf[QEL_NAME_LEN];
+  FILE_set_file(("|cat " + path).c_str(), buf);
+  PAR_set_in_file("");
+  PAR_set_end(256);
+  Date date;
+  DATE_init(&date);
+  int ind = PAR_open(&date);
+  ASSERT_EQ(ind, 0);
+  std::vector<Block> blocks = walk(ind, kNgm, "NGM MOS");
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(walk(ind, kNgm, "NGM MOS").size(), 2u);
+  EXPECT_EQ(reread(ind, blocks[0].pos).heading, "DCA  NGM MOS GUIDANCE");
+  EXPECT_EQ(PAR_close(ind), 1);
+}
+
 TEST(ParRead, SeekAfterHeldEtxReturnsTheHeading) {
   // An ETX line right after a station block is held when the block ends;
   // going back to the block must still give its heading and rows.
