@@ -120,6 +120,35 @@ const char *kProduct =
 
 }  // namespace
 
+TEST(ParEnd, ClassifiesAndCleansInPlace) {
+  struct Case {
+    const char *in;
+    int end;
+    unsigned long status;
+    const char *out;
+  };
+  const Case cases[] = {
+      {"\x03", 0x100, 4, "\x03"},
+      {"\x01\r", 0x100, 4, "\x01\r"},
+      {"** FOUS14", 0x100, 5, "** FOUS14"},
+      {"**FOUS14", 0x100, 0, "**FOUS14"},
+      {"  \t \x80", 0x100, 0x100, "     "},
+      {"", 0x100, 0x100, ""},
+      {"A\tB\x1e\xb0\r\r", 0x100, 0, "A B  "},
+      {"TMP 48", 0x10, 0x10, "TMP 48"},
+      {"$$ end", 0x400, 0x400, "$$ end"},
+      {"OBS=\r", 0x800, 0x800, "OBS="},
+      {"OBS=", 0x400, 0, "OBS="},
+  };
+  for (const Case &c : cases) {
+    PAR_set_end(c.end);
+    char line[129];
+    str_copy(line, c.in, sizeof line);
+    EXPECT_EQ(PAR_end(-1, line), c.status) << c.in;
+    EXPECT_STREQ(line, c.out) << c.in;
+  }
+}
+
 TEST(ParRead, ProductFromHeaderToBlankLine) {
   TempDir dir;
   int ind = open_text(dir, kProduct);
