@@ -1,20 +1,553 @@
-// par_tool.cc: the bulletin product file reader and header patterns.
-// Stand-in until the reader is written: no bulletin file opens.
+// par_tool.cc: the bulletin product file reader. It owns the one slot of
+// the open bulletin file (with its optional header index file), the end
+// conditions that close a product, the data type under which the file is
+// named, and the per-call line counters.
+//
+// Invariants: the slot's header and held line hold at most 80 characters;
+// `pos` is the byte position recorded just before the last line was read
+// (or set by a seek, a rewind or an index hit), so seeking back to it and
+// reading returns that line again. A standard input that cannot seek is
+// copied into a temporary file at open, so positions work on it as well.
+//
+// Every line of a bulletin file passes through here, so the slot reads the
+// file through a buffer of its own (lines as the shared line reader cuts
+// them, positions counted by the buffer) and classifies a line in one pass
+// when it holds no control or high byte.
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "qel.h"
 
-int PAR_set_in_file(const char *) { return 0; }
-int PAR_set_end(int) { return 0; }
-int PAR_open(Date *) { return -1; }
-int PAR_close(int) { return 0; }
-int PAR_rewind(int) { return 0; }
-int PAR_seek(int, long) { return 0; }
-long PAR_get_pos(int) { return -1; }
-int PAR_get_status(int) { return 0; }
-int PAR_search(int, const char *) { return -1; }
-int PAR_read(int, int, int, char *line) {
-  line[0] = '\0';
-  return -1;
+namespace {
+
+constexpr int kLineMax = 128;       // characters one read takes
+constexpr int kKeptMax = 80;        // characters kept in the header or the held line
+constexpr int kCandidates = 100000; // candidates a search examines before it gives up
+
+constexpr unsigned long kEndFile = 4;
+constexpr unsigned long kNextHeader = 5;
+constexpr unsigned long kMaxLines = 0x10;
+constexpr unsigned long kBlank = 0x100;
+constexpr unsigned long kBlanks = 0x200;
+constexpr unsigned long kDollars = 0x400;
+constexpr unsigned long kEquals = 0x800;
+
+constexpr size_t kBufSize = 1 << 16;
+
+// Reads lines from a stream as fgetnline does: a line feed at the start of
+// a read is the previous line's terminator and is skipped, a line stops
+// before its line feed or after `len` characters, and the terminator stays
+// for the next read. Positions are stream offsets, as ftell gives them.
+struct LineReader {
+  FILE *f = nullptr;
+  char buf[kBufSize];
+  size_t at = 0;         // next byte to read in buf
+  size_t end = 0;        // bytes held in buf
+  long base = 0;         // stream offset of buf[0]
+  bool drained = false;  // the stream has nothing more after buf
+  bool eof = false;      // the last read found nothing left
+
+  void attach(FILE *stream) {
+    f = stream;
+    long where = ftell(stream);
+    base = where > 0 ? where : 0;
+    at = end = 0;
+    drained = eof = false;
+  }
+
+  long tell() const { return base + static_cast<long>(at); }
+
+  // Makes at least `want` bytes available from `at`, unless the stream ends first.
+  void ensure(size_t want) {
+    if (end - at >= want || drained) return;
+    if (at > 0) {
+      memmove(buf, buf + at, end - at);
+      base += static_cast<long>(at);
+      end -= at;
+      at = 0;
+    }
+    while (end < want && !drained) {
+      clearerr(f);
+      size_t n = fread(buf + end, 1, kBufSize - end, f);
+      if (n == 0) drained = true;
+      end += n;
+    }
+  }
+
+  bool seek(long pos) {
+    if (pos < 0) return false;
+    eof = false;
+    if (pos >= base && pos <= base + static_cast<long>(end)) {
+      at = static_cast<size_t>(pos - base);
+      return true;
+    }
+    if (fseek(f, pos, SEEK_SET) != 0) return false;
+    base = pos;
+    at = end = 0;
+    drained = false;
+    return true;
+  }
+
+  // The next line into `out` (len + 1 bytes, terminated): the bytes stored
+  // (a NUL byte among them ends the line's text), or -1 when nothing is left.
+  int getline(char *out, size_t len) {
+    ensure(len + 2);
+    if (at < end && buf[at] == '\n') at++;
+    if (at >= end) {
+      eof = true;
+      return -1;
+    }
+    size_t lim = end - at < len ? end - at : len;
+    const char *p = buf + at;
+    const void *nl = memchr(p, '\n', lim);
+    size_t n = nl ? static_cast<size_t>(static_cast<const char *>(nl) - p) : lim;
+    memcpy(out, p, n);
+    out[n] = '\0';
+    at += n;
+    eof = false;
+    return static_cast<int>(n);
+  }
+};
+
+// True when some byte of p[0, n) is below 0x20 or at least 0x80, eight at a
+// time: subtracting 0x20 from each byte sets its high bit exactly when some
+// byte is below 0x20 (a borrow only spreads from such a byte).
+bool has_odd_byte(const char *p, size_t n) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    memcpy(&w, p + i, 8);
+    if (((w - 0x20 * kOnes) | w) & kHighs) return true;
+  }
+  for (; i < n; i++) {
+    unsigned char c = static_cast<unsigned char>(p[i]);
+    if (c < 0x20 || c >= 0x80) return true;
+  }
+  return false;
 }
-unsigned long PAR_end(int, char *) { return 0; }
-int PAR_cmp(const char *, const char *, const char *) { return 1; }
+
+// True when p[0, n) is blanks only.
+bool all_blanks(const char *p, size_t n) {
+  size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint64_t w;
+    memcpy(&w, p + i, 8);
+    if (w != 0x2020202020202020ull) return false;
+  }
+  for (; i < n; i++)
+    if (p[i] != ' ') return false;
+  return true;
+}
+
+// Finishes a line of n bytes as the reader delivers it: its text ends at a
+// NUL byte, and its carriage returns go (line feeds cannot be in it).
+// Returns the length; *plain tells that no control or high byte is left.
+size_t finish_line(char *line, size_t n, bool *plain) {
+  while (n > 0 && line[n - 1] == '\r') line[--n] = '\0';
+  *plain = !has_odd_byte(line, n);
+  if (*plain) return n;
+  n = strnlen(line, n);
+  line[n] = '\0';
+  if (memchr(line, '\r', n)) {
+    wsstrip_string(line);
+    n = strlen(line);
+  }
+  return n;
+}
+
+struct PAR_file {
+  FILE *ifile = nullptr;  // the bulletin file; null when the slot is closed
+  LineReader in;          // reads ifile
+  FILE *hfile = nullptr;  // the header index file, or null
+  bool own_ifile = false; // false for standard input, which is never closed here
+  Date date{};
+  long pos = 0;
+  char header[kKeptMax + 1] = "";
+  char header2[kKeptMax + 1] = "";
+  char line[kKeptMax + 1] = "";  // the held line
+  unsigned long cur = 0;
+};
+
+PAR_file pfiles[1];
+int end = 0;
+char infile[30] = "";
+int max_lines = 0;
+int cur_lines = 0;
+int blank_lines = 0;
+
+PAR_file *slot(int ind) { return ind == 0 ? &pfiles[0] : nullptr; }
+
+PAR_file *open_slot(int ind) {
+  PAR_file *s = slot(ind);
+  return s && s->ifile ? s : nullptr;
+}
+
+void keep(char *dst, const char *src) { str_copy(dst, src, kKeptMax + 1); }
+
+void trace(M_type level, const char *tag, const PAR_file &s, const char *text) {
+  MESS_print(level, "%s:%3X:%6ld:%-20.20s:%-10.10s:%-10.10s:\n", tag, static_cast<unsigned>(s.cur), s.pos, text,
+             s.header, s.line);
+}
+
+void close_streams(PAR_file *s) {
+  if (s->ifile && s->own_ifile) fclose(s->ifile);
+  if (s->hfile) fclose(s->hfile);
+  s->ifile = nullptr;
+  s->hfile = nullptr;
+  s->own_ifile = false;
+}
+
+// A stream that cannot seek (a pipe on standard input, a command) is
+// copied into a temporary file, so that rewinds and saved positions work on
+// it too. Returns the stream to read (*own: the reader closes it), or null
+// when the copy failed: a part of the input would be lost.
+FILE *seekable(FILE *f, bool *own) {
+  if (ftell(f) >= 0 && fseek(f, 0, SEEK_CUR) == 0) return f;
+  FILE *tmp = tmpfile();
+  if (!tmp) return f;
+  char buf[65536];
+  size_t n;
+  bool copied = true;
+  while (copied && (n = fread(buf, 1, sizeof buf, f)) > 0) copied = fwrite(buf, 1, n, tmp) == n;
+  copied = copied && !ferror(f) && fflush(tmp) == 0;
+  if (f != stdin) fclose(f);
+  if (!copied) {
+    fclose(tmp);
+    return nullptr;
+  }
+  rewind(tmp);
+  *own = true;
+  return tmp;
+}
+
+// Reads one line of the index file into `buf` (the rest of a longer line is
+// dropped). Returns -1 at the end of the index, else 0.
+int read_index_line(FILE *f, char *buf, int size) {
+  if (!fgets(buf, size, f)) return -1;
+  size_t n = strlen(buf);
+  if (n > 0 && buf[n - 1] == '\n') {
+    buf[n - 1] = '\0';
+  } else if (!feof(f)) {
+    int c;
+    while ((c = getc(f)) != EOF && c != '\n') {
+    }
+  }
+  return 0;
+}
+
+// Splits an index line into its offset and header text (at most 128
+// characters, CR removed). False when the line holds no offset.
+bool parse_index_line(const char *buf, long *off, char *text, int size) {
+  const char *p = buf;
+  char *stop = nullptr;
+  errno = 0;
+  *off = strtol(p, &stop, 10);
+  if (stop == p || errno == ERANGE) return false;
+  p = stop;
+  while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || *p == '\v' || *p == '\f') p++;
+  str_copy(text, p, static_cast<size_t>(size));
+  wsstrip_string(text);
+  return true;
+}
+
+}  // namespace
+
+int PAR_set_in_file(const char *str) {
+  str_copy(infile, str ? str : "", sizeof infile);
+  return 0;
+}
+
+int PAR_set_end(int flag) {
+  end = flag;
+  return 0;
+}
+
+int PAR_open(Date *date) {
+  PAR_file *s = &pfiles[0];
+  close_streams(s);  // opening again reuses the slot
+  FILE_save_name_conv();
+
+  char name[QEL_NAME_LEN];
+  FILE_get_filename(name);
+  if (FILE_is_stdio(name)) infile[0] = '\0';
+  if (infile[0]) {
+    char type[sizeof infile];
+    str_copy(type, infile, sizeof type);
+    FILE_set_name(type);
+    FILE_set_date(date, name);
+  }
+  MESS_print(M_MESS, "Parsing: %s\n", name);
+
+  FILE *f = FILE_open(name, "r");
+  if (!f) {
+    FILE_restore_name_conv();
+    return -1;
+  }
+  bool own = f != stdin;
+  f = seekable(f, &own);
+  if (!f) {
+    FILE_restore_name_conv();
+    return -1;
+  }
+  s->ifile = f;
+  s->own_ifile = own;
+  s->in.attach(s->ifile);
+
+  char hname[QEL_NAME_LEN];
+  FILE_get_filename(hname);
+  if (infile[0] && FILE_hdr_set_date(date, hname) && !FILE_is_stdio(hname)) s->hfile = FILE_open(hname, "r");
+
+  if (date) s->date = *date;
+  s->header[0] = s->header2[0] = s->line[0] = '\0';
+  s->cur = 0;
+  s->pos = 0;
+  FILE_restore_name_conv();
+  return 0;
+}
+
+int PAR_close(int ind) {
+  PAR_file *s = open_slot(ind);
+  if (!s) return 0;
+  close_streams(s);
+  return 1;
+}
+
+int PAR_rewind(int ind) {
+  PAR_file *s = open_slot(ind);
+  if (!s) return 0;
+  s->in.seek(0);
+  if (s->hfile) rewind(s->hfile);
+  s->cur = 0;
+  s->pos = 0;
+  return 1;
+}
+
+int PAR_seek(int ind, long pos) {
+  PAR_file *s = open_slot(ind);
+  if (!s || !s->in.seek(pos)) return 0;
+  s->cur = 0;
+  s->pos = pos;
+  // The held line belongs to where reading stopped, not to `pos`: the next
+  // read must return the line found at `pos`. A pending header stays.
+  s->line[0] = '\0';
+  return 1;
+}
+
+long PAR_get_pos(int ind) {
+  PAR_file *s = open_slot(ind);
+  return s ? s->pos : -1;
+}
+
+int PAR_get_status(int ind) {
+  PAR_file *s = slot(ind);
+  return s ? static_cast<int>(s->cur) : 0;
+}
+
+namespace {
+
+// PAR_end on a line of known length; `plain` when the line is known to hold
+// no control or high byte.
+unsigned long classify(PAR_file *s, char *line, size_t len, bool plain) {
+  cur_lines++;
+  unsigned long r = 0;
+  if (s && s->ifile && s->in.eof) {
+    r = kEndFile;
+  } else if (line[0] == 0x03 || line[0] == 0x01) {
+    r = kEndFile;
+  } else if (line[0] == '*' && line[1] == '*' && line[2] == ' ') {
+    r = kNextHeader;
+  } else {
+    // Cleaning changes only control and high bytes, which count as blank
+    // before and after it: a plain line needs no cleaning, and it is blank
+    // when it is blanks only.
+    bool blank;
+    if (plain || !has_odd_byte(line, len)) {
+      blank = all_blanks(line, len);
+    } else {
+      clean_line(line);
+      len = strlen(line);
+      blank = string_is_blank(line);
+    }
+    if (blank)
+      blank_lines++;
+    else
+      blank_lines = 0;
+    if ((end & kMaxLines) && cur_lines > max_lines)
+      r = kMaxLines;
+    else if ((end & kBlank) && blank_lines > 0)
+      r = kBlank;
+    else if ((end & kBlanks) && blank_lines > 2)
+      r = kBlanks;
+    else if ((end & kDollars) && line[0] == '$' && line[1] == '$')
+      r = kDollars;
+    else if ((end & kEquals) && len > 0 && line[len - 1] == '=')
+      r = kEquals;
+  }
+  if (s) s->cur = r;
+  return r;
+}
+
+}  // namespace
+
+unsigned long PAR_end(int ind, char *line) {
+  char empty[1] = "";
+  if (!line) line = empty;
+  return classify(slot(ind), line, strlen(line), false);
+}
+
+int PAR_search(int ind, const char *rhdr) {
+  PAR_file *s = open_slot(ind);
+  if (!s) return -1;
+  std::string pattern(rhdr ? rhdr : "");
+  up_string(pattern.data());
+  const char *pat = pattern.c_str();
+  trace(M_DEBUGC, "SE--", *s, "----");
+
+  char cand[kLineMax + 1] = "";
+  for (int n = 0; n < kCandidates; n++) {
+    if (s->hfile) {
+      char entry[512];
+      if (read_index_line(s->hfile, entry, sizeof entry) < 0) {
+        s->line[0] = s->header[0] = '\0';
+        return -1;
+      }
+      long off = 0;
+      if (!parse_index_line(entry, &off, cand, sizeof cand)) continue;
+      char *slash = strchr(cand, '/');
+      const char *second = "";
+      if (slash) {
+        *slash = '\0';
+        second = slash + 1;
+      }
+      if (PAR_cmp(cand, second, pat) != 0) continue;
+      // An offset outside the bulletin file names no product: the entry is passed over.
+      char found[kLineMax + 1];
+      if (!s->in.seek(off)) continue;
+      s->pos = off;
+      int n = s->in.getline(found, kLineMax);
+      if (n < 0) continue;
+      bool plain;
+      finish_line(found, static_cast<size_t>(n), &plain);
+      trace(M_DEBUGC, "SE-1", *s, found);
+      keep(s->header, found);
+      s->line[0] = '\0';
+      s->cur = 1;
+      return 1;
+    }
+
+    if (s->header[0] == '\0') {
+      s->pos = s->in.tell();
+      int n = s->in.getline(cand, kLineMax);
+      if (n < 0) {
+        s->cur = kEndFile;
+        s->header[0] = s->line[0] = '\0';
+        return -1;
+      }
+      bool plain;
+      finish_line(cand, static_cast<size_t>(n), &plain);
+      trace(M_DEBUGC, "SE-2", *s, cand);
+    } else {
+      str_copy(cand, s->header, sizeof cand);  // the "** " header a read kept
+    }
+    if (PAR_cmp(cand, "", pat) == 0) {
+      keep(s->header, cand);
+      s->line[0] = '\0';
+      s->cur = 1;
+      trace(M_DEBUGC, "SE-$", *s, "----");
+      return 1;
+    }
+    s->header[0] = '\0';
+  }
+  MESS_print(M_WARN, "Caught in search loop\n");
+  trace(M_WARN, "SE-!", *s, cand);
+  trace(M_DEBUGC, "SE-!", *s, "----");
+  return 0;
+}
+
+int PAR_read(int ind, int flag, int num, char *line) {
+  PAR_file *s = slot(ind);
+  if (s) MESS_print(M_DEBUGC, "RD--:%3X:%6ld:%-20.20s:%-10.10s:%-10.10s:%d:\n", static_cast<unsigned>(s->cur),
+                    s->pos, "----", s->header, s->line, num);
+  if (!line) return -1;
+  if (!s || !s->ifile) {
+    line[0] = '\0';
+    return -1;
+  }
+  cur_lines = blank_lines = 0;
+  int onum = 0;
+  bool deliver = true;
+  line[0] = '\0';
+
+  // The header found by the search comes first and stays pending.
+  if (s->header[0]) {
+    if (num == 0) {
+      str_copy(line, s->header, kLineMax + 1);
+      return 1;
+    }
+    onum = 1;
+  }
+
+  // The held line, which ended the previous part, is evaluated again.
+  if (s->line[0]) {
+    unsigned long r = PAR_end(ind, s->line);
+    if (r == kBlank) {
+      // A separator of blanks is passed over like an empty one, so the line
+      // after it (the next station's heading) is delivered.
+      s->line[0] = '\0';
+      cur_lines = blank_lines = 0;
+    } else if (r != 0) {
+      deliver = false;
+    } else if (onum == num) {
+      str_copy(line, s->line, kLineMax + 1);
+      return 1;
+    } else {
+      onum++;
+      cur_lines++;
+    }
+  }
+
+  // A last line without terminator is judged by its content like any other;
+  // the end of the file is reported by the next read.
+  char buf[kLineMax + 1];
+  s->pos = s->in.tell();
+  int got = s->in.getline(buf, kLineMax);
+  if (got < 0) {
+    s->cur = kEndFile;
+    return -1;
+  }
+  bool plain;
+  size_t len = finish_line(buf, static_cast<size_t>(got), &plain);
+  unsigned long r = classify(s, buf, len, plain);
+  s->header[0] = '\0';
+  trace(M_DEBUGC, "RD-1", *s, buf);
+  if (r != 0) deliver = false;
+  if (deliver) {
+    memcpy(line, buf, strlen(buf) + 1);
+    return 1;
+  }
+
+  if (num == kCandidates) {
+    MESS_print(M_WARN, "Caught in search loop\n");
+    trace(M_DEBUGC, "RD-*", *s, buf);
+    return 0;
+  }
+  if (s->cur == kEquals) {
+    str_copy(line, buf, kLineMax + 1);
+    return 0;
+  }
+  if (s->cur & 1) {
+    keep(s->header, buf);
+    s->line[0] = '\0';
+  } else {
+    keep(s->line, buf);
+    s->header[0] = '\0';
+  }
+  if (flag == 1) PAR_close(ind);
+  trace(M_DEBUGC, "RD-$", *s, "----");
+  return 0;
+}

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Times the bulletin reader's hot path against `grep -c .` on a generated
+# feed-like bulletin file of about 100 MB, warm, best of several runs.
+#
+#   bench/run.sh            (make bench runs it after building)
+#
+# Settings: BUILD (build directory, default build), BENCH_DATA (where the
+# file is made, default bench-data/, ignored by git), BENCH_MB (size, 100),
+# BENCH_RUNS (runs per measurement, best taken, default 3).
+#
+# A further measurement is one more `measure LABEL COMMAND...` line below;
+# each is reported with its time and its ratio to the grep baseline.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+BUILD=${BUILD:-build}
+BENCH_DATA=${BENCH_DATA:-bench-data}
+BENCH_MB=${BENCH_MB:-100}
+BENCH_RUNS=${BENCH_RUNS:-3}
+
+mkdir -p "$BENCH_DATA"
+DATA="$BENCH_DATA/feed_${BENCH_MB}mb.txt"
+if [ ! -s "$DATA" ]; then
+  echo "generating $DATA"
+  "$BUILD/tools/parbench/bulletin_gen" "$DATA.tmp" "$BENCH_MB"
+  mv "$DATA.tmp" "$DATA"
+fi
+echo "file: $DATA ($(wc -c <"$DATA") bytes, $(wc -l <"$DATA") lines)"
+cat "$DATA" >/dev/null  # warm the page cache
+
+# Runs a command BENCH_RUNS times after one warm-up run; prints the best
+# wall time in seconds. Output goes to a file, not /dev/null: grep stops at
+# its first match when it sees its output discarded.
+OUT="$BENCH_DATA/last_output.txt"
+best_time() {
+  "$@" >"$OUT"
+  local best="" t0 t1 t
+  for _ in $(seq "$BENCH_RUNS"); do
+    t0=$(date +%s.%N)
+    "$@" >"$OUT"
+    t1=$(date +%s.%N)
+    t=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')
+    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
+  done
+  echo "$best"
+}
+
+BASE=$(best_time grep -c . "$DATA")
+printf '%-28s %8s s\n' "grep -c ." "$BASE"
+
+measure() {
+  local label=$1
+  shift
+  local t
+  t=$(best_time "$@")
+  awk -v l="$label" -v t="$t" -v b="$BASE" 'BEGIN { printf "%-28s %8.3f s   %5.2f x grep\n", l, t, (b > 0 ? t / b : 0) }'
+}
+
+measure "parbench (PAR_ reader)" "$BUILD/tools/parbench/parbench" "$DATA"
