@@ -202,18 +202,24 @@ void close_streams(PAR_file *s) {
   s->own_ifile = false;
 }
 
-// A stream that cannot seek (a pipe on standard input) is copied into a
-// temporary file, so that rewinds and saved positions work on it too.
-// Returns the stream to read; *own tells whether the reader closes it.
+// A stream that cannot seek (a pipe on standard input, a command) is
+// copied into a temporary file, so that rewinds and saved positions work on
+// it too. Returns the stream to read (*own: the reader closes it), or null
+// when the copy failed: a part of the input would be lost.
 FILE *seekable(FILE *f, bool *own) {
   if (ftell(f) >= 0 && fseek(f, 0, SEEK_CUR) == 0) return f;
   FILE *tmp = tmpfile();
   if (!tmp) return f;
   char buf[65536];
   size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-    if (fwrite(buf, 1, n, tmp) != n) break;
+  bool copied = true;
+  while (copied && (n = fread(buf, 1, sizeof buf, f)) > 0) copied = fwrite(buf, 1, n, tmp) == n;
+  copied = copied && !ferror(f) && fflush(tmp) == 0;
   if (f != stdin) fclose(f);
+  if (!copied) {
+    fclose(tmp);
+    return nullptr;
+  }
   rewind(tmp);
   *own = true;
   return tmp;
@@ -283,7 +289,12 @@ int PAR_open(Date *date) {
     return -1;
   }
   bool own = f != stdin;
-  s->ifile = seekable(f, &own);
+  f = seekable(f, &own);
+  if (!f) {
+    FILE_restore_name_conv();
+    return -1;
+  }
+  s->ifile = f;
   s->own_ifile = own;
   s->in.attach(s->ifile);
 
@@ -462,8 +473,9 @@ int PAR_read(int ind, int flag, int num, char *line) {
   PAR_file *s = slot(ind);
   if (s) MESS_print(M_DEBUGC, "RD--:%3X:%6ld:%-20.20s:%-10.10s:%-10.10s:%d:\n", static_cast<unsigned>(s->cur),
                     s->pos, "----", s->header, s->line, num);
+  if (!line) return -1;
   if (!s || !s->ifile) {
-    if (line) line[0] = '\0';
+    line[0] = '\0';
     return -1;
   }
   cur_lines = blank_lines = 0;

@@ -294,33 +294,38 @@ int FILE_get_date(Date *date);
 int FILE_get_time(Date *date);
 
 // ---------------------------------------------------------------------------
-// Bulletin product file reader and header patterns (par_tool.cc)
+// Bulletin product file reader (par_tool.cc) and header patterns (par_cmp.cc)
 
 /// Sets the data type under which the bulletin file is named. Returns 0.
 int PAR_set_in_file(const char *str);
 /// Sets the mask of product end conditions. Returns 0.
 int PAR_set_end(int flag);
-/// Opens the bulletin file for `date`: handle 0, or -1.
+/// Opens the bulletin file for `date` (and its header index file, if any),
+/// reusing the one slot: handle 0, or -1 when the file cannot be opened.
 int PAR_open(Date *date);
 /// Closes the slot: 1, or 0 for -1 or a closed slot.
 int PAR_close(int ind);
 /// Back to the start of the file: 1, or 0 for -1 or a closed slot.
 int PAR_rewind(int ind);
-/// Continues reading at byte `pos`: 1, or 0 for -1 or a closed slot.
+/// Continues reading at byte `pos` (drops the held line, keeps a pending
+/// header): 1, or 0 for -1, a closed slot or a position that cannot be sought.
 int PAR_seek(int ind, long pos);
 /// Position recorded before the last line read, or -1.
 long PAR_get_pos(int ind);
 /// Status of the line evaluated last (0 for handle -1).
 int PAR_get_status(int ind);
-/// Finds the next product whose header matches `rhdr`: 1 found, 0 gave
-/// up after 100000 candidates, -1 no file or end of file.
+/// Finds the next product whose header matches `rhdr` (upper-cased in a
+/// copy): 1 found, 0 gave up after 100000 candidates, -1 no file or end of
+/// file (or of the index).
 int PAR_search(int ind, const char *rhdr);
-/// Delivers the next line of the current product into `line` (129 bytes):
-/// 1 delivered, 0 end of product, -1 no file or end of file.
+/// Delivers the next line of the current product into `line` (129 bytes);
+/// `num` counts the lines already taken: 1 delivered, 0 end of product,
+/// -1 no file or end of file.
 int PAR_read(int ind, int flag, int num, char *line);
 /// Classifies one line (cleaning it in place) and returns its status.
 unsigned long PAR_end(int ind, char *line);
-/// Header pattern match: 0 for a match, non-zero otherwise.
+/// Header pattern match: 0 for a match, non-zero otherwise (an unclosed
+/// class or group never matches). Neither text nor pattern is modified.
 int PAR_cmp(const char *hdr, const char *line, const char *pat);
 
 // ---------------------------------------------------------------------------
@@ -341,8 +346,9 @@ struct parse_param {
 int scanp_set(parse_param *param, const char *str);
 /// Sets the start offset of the next scan. Returns 1.
 int scanp_off(parse_param *param, int off);
-/// Scans at the offset with format `pat`: the number of successful
-/// conversions, or -1 for an empty format or an offset at/after the end.
+/// Scans at the offset with format `pat`, one pointer per storing
+/// conversion: the number of successful conversions, or -1 for an empty
+/// format or an offset outside the text.
 int scanp(parse_param *param, const char *pat, ...);
 
 // ---------------------------------------------------------------------------

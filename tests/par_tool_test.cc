@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "qel.h"
+#include "qelresrc.h"
 #include "test_util.h"
 
 namespace {
@@ -118,6 +119,35 @@ const char *kProduct =
     "TEMP   30 31\n";
 
 }  // namespace
+
+TEST(ParEnd, ClassifiesAndCleansInPlace) {
+  struct Case {
+    const char *in;
+    int end;
+    unsigned long status;
+    const char *out;
+  };
+  const Case cases[] = {
+      {"\x03", 0x100, 4, "\x03"},
+      {"\x01\r", 0x100, 4, "\x01\r"},
+      {"** FOUS14", 0x100, 5, "** FOUS14"},
+      {"**FOUS14", 0x100, 0, "**FOUS14"},
+      {"  \t \x80", 0x100, 0x100, "     "},
+      {"", 0x100, 0x100, ""},
+      {"A\tB\x1e\xb0\r\r", 0x100, 0, "A B  "},
+      {"TMP 48", 0x10, 0x10, "TMP 48"},
+      {"$$ end", 0x400, 0x400, "$$ end"},
+      {"OBS=\r", 0x800, 0x800, "OBS="},
+      {"OBS=", 0x400, 0, "OBS="},
+  };
+  for (const Case &c : cases) {
+    PAR_set_end(c.end);
+    char line[129];
+    str_copy(line, c.in, sizeof line);
+    EXPECT_EQ(PAR_end(-1, line), c.status) << c.in;
+    EXPECT_STREQ(line, c.out) << c.in;
+  }
+}
 
 TEST(ParRead, ProductFromHeaderToBlankLine) {
   TempDir dir;
@@ -464,6 +494,24 @@ TEST(ParOpen, StandardInputFileAndPipe) {
   EXPECT_EQ(o.out, "Parsing: -\n0 2 2 BOS  NGM MOS GUIDANCE 1\n");
 }
 
+TEST(ParOpen, CommandOutputIsCopiedSoThatPositionsWork) {
+  TempDir dir;
+  std::string path = dir.write("b.txt", kProduct);
+  char buf[QEL_NAME_LEN];
+  FILE_set_file(("|cat " + path).c_str(), buf);
+  PAR_set_in_file("");
+  PAR_set_end(256);
+  Date date;
+  DATE_init(&date);
+  int ind = PAR_open(&date);
+  ASSERT_EQ(ind, 0);
+  std::vector<Block> blocks = walk(ind, kNgm, "NGM MOS");
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(walk(ind, kNgm, "NGM MOS").size(), 2u);
+  EXPECT_EQ(reread(ind, blocks[0].pos).heading, "DCA  NGM MOS GUIDANCE");
+  EXPECT_EQ(PAR_close(ind), 1);
+}
+
 TEST(ParRead, SeekAfterHeldEtxReturnsTheHeading) {
   // An ETX line right after a station block is held when the block ends;
   // going back to the block must still give its heading and rows.
@@ -580,4 +628,130 @@ TEST(ParRead, TracesAtDebugC) {
   EXPECT_NE(o.out.find("RD--:  1:     0:----                :FOUS14 KWN:          :1:\n"), std::string::npos);
   EXPECT_NE(o.out.find("RD-1:100:    11:                    :          :          :\n"), std::string::npos);
   EXPECT_NE(o.out.find("RD-$:100:    11:----                :          :          :\n"), std::string::npos);
+}
+
+namespace {
+
+// Bulletin and header index files named by a convention for a date.
+class IndexFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.write("name_conv", "mos_dat %D/%y%m%d%h_mos %D/%y%m%d%h_hdr 0\n");
+    RES_put("file_path", dir.path().c_str());
+    RES_put("data_path", dir.path().c_str());
+    DATE_init(&date);
+    date.year = 2026, date.month = 3, date.day = 7, date.hour = 12, date.min = 0;
+  }
+
+  // Writes the day's bulletin (and index, unless null), selects it as the
+  // tool does, and opens it.
+  int open(const std::string &bulletin, const char *index) {
+    dir.write("26030712_mos", bulletin);
+    if (index) dir.write("26030712_hdr", index);
+    char type[] = "mos_dat";
+    FILE_set_name(type);
+    char buf[QEL_NAME_LEN];
+    FILE_set_file("26030712", buf);
+    PAR_set_in_file("mos_dat");
+    PAR_set_end(256);
+    return PAR_open(&date);
+  }
+
+  TempDir dir;
+  Date date;
+};
+
+const std::string kThree =
+    "\x01\nFOUS14 KWNO 121200\nDCA  NGM MOS\n\n\x03\n"
+    "\x01\nFOUS44 KWNO 121200\nDCA  ETA MOS\n\n\x03\n"
+    "\x01\nFOAK27 PAFC 121200\nANC  NGM MOS\n\n\x03\n";
+
+long at_of(const std::string &text, const char *what) { return static_cast<long>(text.find(what)); }
+
+}  // namespace
+
+TEST_F(IndexFiles, SearchWalksTheIndexAndReadsAtItsOffsets) {
+  long a = at_of(kThree, "FOUS14"), b = at_of(kThree, "FOUS44"), c = at_of(kThree, "FOAK27");
+  // The index's header texts need not be the whole line: the line is read at the offset.
+  std::string index = std::to_string(a) + " FOUS14 KWNO\n" + std::to_string(b) + " FOUS44 KWNO\n" +
+                      std::to_string(c) + "   FOAK27 PAFC\r\n";
+  int ind = open(kThree, index.c_str());
+  ASSERT_EQ(ind, 0);
+  ASSERT_EQ(PAR_search(ind, kNgm), 1);
+  EXPECT_EQ(PAR_get_status(ind), 1);
+  EXPECT_EQ(PAR_get_pos(ind), a);
+  expect_line(read(ind, 0), "FOUS14 KWNO 121200");
+  expect_line(read(ind, 1), "DCA  NGM MOS");
+  expect_end(read(ind, 2), 0x100);
+  ASSERT_EQ(PAR_search(ind, kNgm), 1);
+  EXPECT_EQ(PAR_get_pos(ind), c);
+  expect_line(read(ind, 0), "FOAK27 PAFC 121200");
+  expect_line(read(ind, 1), "ANC  NGM MOS");
+  long pos = PAR_get_pos(ind);
+  // The end of the index: -1, the status stays, header and held line go.
+  expect_end(read(ind, 2), 0x100);
+  EXPECT_EQ(PAR_search(ind, kNgm), -1);
+  EXPECT_EQ(PAR_get_status(ind), 0x100);
+  PAR_seek(ind, pos);
+  expect_line(read(ind, 0), "ANC  NGM MOS");
+  // A rewind rewinds the index too.
+  ASSERT_EQ(PAR_rewind(ind), 1);
+  ASSERT_EQ(PAR_search(ind, "FOUS4"), 1);
+  EXPECT_EQ(PAR_get_pos(ind), b);
+  // The station walk of the readers through the index.
+  std::vector<Block> blocks = walk(ind, kNgm, "NGM MOS");
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(blocks[1].heading, "ANC  NGM MOS");
+  EXPECT_EQ(reread(ind, blocks[0].pos).heading, "DCA  NGM MOS");
+}
+
+TEST_F(IndexFiles, SecondTextsAfterASlash) {
+  long a = at_of(kThree, "FOUS14"), b = at_of(kThree, "FOUS44");
+  std::string index = std::to_string(a) + " FOUS14 KWNO/NGM MOS\n" + std::to_string(b) + " FOUS44 KWNO/ ETA MOS\n";
+  int ind = open(kThree, index.c_str());
+  ASSERT_EQ(PAR_search(ind, "FOUS/ETA"), 1);
+  EXPECT_EQ(PAR_get_pos(ind), b);
+  PAR_rewind(ind);
+  ASSERT_EQ(PAR_search(ind, "FOUS/NGM"), 1);
+  EXPECT_EQ(PAR_get_pos(ind), a);
+  EXPECT_EQ(PAR_search(ind, "FOUS/NGM"), -1);
+  PAR_rewind(ind);
+  // The text after the slash is not part of the header.
+  EXPECT_EQ(PAR_search(ind, "FOUS14 KWNO/"), 1);
+  PAR_rewind(ind);
+  EXPECT_EQ(PAR_search(ind, "FOUS14 KWNON"), -1);
+}
+
+TEST_F(IndexFiles, UnreadableAndStaleEntriesArePassedOver) {
+  long c = at_of(kThree, "FOAK27");
+  std::string index = "garbage line\n\n   \n"
+                      "12\n"                    // an offset without a header text
+                      "-5 FOAK27 PAFC\n"        // no such offset
+                      "999999 FOAK27 PAFC\n"    // past the end of the bulletin file
+                      "99999999999999999999999 FOAK27\n" +
+                      std::string(600, '7') + " FOAK27\n" +  // a line longer than an entry
+                      std::to_string(c) + " FOAK27 PAFC\n";
+  int ind = open(kThree, index.c_str());
+  ASSERT_EQ(PAR_search(ind, kNgm), 1);
+  EXPECT_EQ(PAR_get_pos(ind), c);
+  expect_line(read(ind, 0), "FOAK27 PAFC 121200");
+}
+
+TEST_F(IndexFiles, NamesComeFromTheDateAndTheIndexIsOptional) {
+  // No index: the search reads the bulletin file line by line.
+  int ind = open(kThree, nullptr);
+  ASSERT_EQ(ind, 0);
+  ASSERT_EQ(PAR_search(ind, "FOUS4"), 1);
+  EXPECT_EQ(PAR_get_pos(ind), at_of(kThree, "FOUS44") - 1);
+  PAR_close(ind);
+
+  // The file opened is the one the convention names for the date.
+  dir.write("26030800_mos", "FOUS14 OTHER DAY\n");
+  date.day = 8, date.hour = 0;
+  qeltest::Output o = qeltest::capture([&] { ind = open(kThree, nullptr); });
+  EXPECT_EQ(o.out, "Parsing: " + dir.path() + "/26030800_mos\n");
+  ASSERT_EQ(PAR_search(ind, "FOUS"), 1);
+  expect_line(read(ind, 0), "FOUS14 OTHER DAY");
+  date.day = 9;
+  EXPECT_EQ(open(kThree, nullptr), -1);
 }
