@@ -175,3 +175,37 @@ TEST_F(Bulletins, WebCopyPrintsTheFeedTable) {
   o = qelmos({"-mo", "gfs", "-id", "KELN", "-pa", "full,prdash", "-me", "out4", "14010100"});
   EXPECT_EQ(o.out, expected("gfs_keln_full_prdash_out4.txt"));
 }
+
+TEST_F(Bulletins, NamedFileWithoutDateIsReadAsNamed) {
+  std::filesystem::copy_file(data_file("gfs_mav_fous26_00z.txt"), dir.file("mybulletins.txt"));
+  Output o = qelmos({"-id", "KEED", "-mo", "gfs", "mybulletins.txt"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  // The file's date is unknown, so the initial time is the unset date's
+  // label; the table itself is the station's (its run began on 1 January too).
+  std::string want = expected("gfs_keed.txt");
+  want.replace(want.find("Initial time: ") + 14, std::string("00Z  1 JAN 14").size(), "80");
+  EXPECT_EQ(o.out, want);
+
+  // A conventionally named file keeps being found through its date.
+  place("gfs_mav_fous26_00z.txt", "14010100");
+  o = qelmos({"-id", "KEED", "-mo", "gfs", "14010100_mos"});
+  EXPECT_EQ(o.out, expected("gfs_keed.txt"));
+}
+
+TEST_F(Bulletins, StandardInputFromAFileOrAPipe) {
+  std::string bulletin = data_file("gfs_mav_with_kind.txt");
+  Output from_file = qelmos({"-id", "KELN", "-mo", "gfs", "-"}, read_file(bulletin));
+  EXPECT_EQ(from_file.status, 0);
+  EXPECT_EQ(from_file.out.substr(0, 24), "  GFS MOS data for KELN\n");
+
+  // A pipe cannot be repositioned: the re-read of the block and the second
+  // retrieval of the compact line still work.
+  std::string pipe = "cat '" + bulletin + "' | '" + QELMOS_BIN + "' -id KELN -mo gfs -";
+  Output piped = qeltest::run_program("/bin/sh", {"-c", pipe}, "", {}, dir.path());
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.out, from_file.out);
+
+  Output line = qeltest::run_program("/bin/sh", {"-c", pipe + " -ou zim_fore"}, "", {}, dir.path());
+  EXPECT_EQ(line.status, 0);
+  EXPECT_EQ(line.out, "40 25 37 0 3 15 7 1 40 25 37 0 3 15\n");
+}
