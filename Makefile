@@ -14,7 +14,7 @@ build:
 
 # The tool's main job on the sample bulletins in data/: a station's table.
 run: build
-	./$(BUILD)/qelmos -id KEED -mo gfs data/gfs_mav_fous26_00z.txt
+	./$(BUILD)/qelmos -fp data -dp data -if gfs_mos -id KEED 14010100
 
 # The whole suite, as a plain build and under the sanitizers.
 test: test-plain test-asan

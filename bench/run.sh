@@ -57,3 +57,26 @@ measure() {
 }
 
 measure "parbench (PAR_ reader)" "$BUILD/tools/parbench/parbench" "$DATA"
+
+# The tool itself: the table of the last station of a GFS bulletin file,
+# against grep -n finding that station's heading. The station is appended
+# once, in a product of its own, with an identifier the generator never
+# makes (it has a digit), so it is the only block of its name.
+GFS="$BENCH_DATA/gfs_${BENCH_MB}mb.txt"
+if [ ! -s "$GFS" ]; then
+  cp "$DATA" "$GFS.tmp"
+  printf '\001\r\r\n999 \r\r\nFOUS21 KWNO 010000\r\r\nMAVNE1\r\r\n' >>"$GFS.tmp"
+  awk '/GFS MOS GUIDANCE/ { f = 1; sub(/K[A-Z][A-Z][A-Z]/, "K0LS") } f { print } f && /^\r*$/ { exit }' "$DATA" >>"$GFS.tmp"
+  printf '\003\n' >>"$GFS.tmp"
+  mv "$GFS.tmp" "$GFS"
+fi
+BASE=$(best_time grep -n "K0LS   GFS MOS" "$GFS")
+printf '%-28s %8s s\n' "grep -n (last heading)" "$BASE"
+QELMOS=("$BUILD/qelmos" -nc /dev/null -mo gfs -id K0LS "$GFS")
+measure "qelmos (last station)" "${QELMOS[@]}"
+grep -q "GFS MOS data for K0LS" "$OUT" || { echo "qelmos did not print the last station" >&2; exit 1; }
+if [ -x /usr/bin/time ]; then
+  /usr/bin/time -v "${QELMOS[@]}" 2>"$BENCH_DATA/time.txt" >"$OUT"
+  awk -F': ' '/Maximum resident set size/ { printf "%-28s %8.1f MB peak memory\n", "qelmos (last station)", $2 / 1024 }' \
+    "$BENCH_DATA/time.txt"
+fi

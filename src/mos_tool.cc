@@ -6,6 +6,7 @@
 // missing values), both set once from the "parameter" resource.
 
 #include <cstring>
+#include <initializer_list>
 
 #include "qelmos.h"
 #include "qelresrc.h"
@@ -131,16 +132,256 @@ int MOS_open(Date *date) {
 
 int MOS_close(int ind) { return PAR_close(ind); }
 
-int MOS_get_station(Date *, const char *, MOS_report *) { return 0; }
-int MOSU_get_station(Date *, const char *, MOSU_report *) { return 0; }
-int MOSM_get_station(Date *, const char *, MOSM_report *) { return 0; }
+namespace {
+
+// Walks the station blocks of the bulletin file of `date` with `reader`
+// until one carries `id` (ignoring case), then reads that block in full.
+template <typename Report>
+int get_station(Date *date, const char *id, Report *report, int (*reader)(int, Report *, int, int *)) {
+  int ind = MOS_open(date);
+  int k = 0;
+  int found = 0;
+  while (reader(ind, report, MOS_LOCATE, &k) != -1) {
+    if (stricmp(report->id, id) == 0) {
+      found = 1;
+      reader(ind, report, MOS_READ_FULL, &k);
+      break;
+    }
+    k++;
+  }
+  MOS_close(ind);
+  return found;
+}
+
+}  // namespace
+
+int MOS_get_station(Date *date, const char *id, MOS_report *report) {
+  return get_station(date, id, report, MOS_read);
+}
+
+int MOSU_get_station(Date *date, const char *id, MOSU_report *report) {
+  // Upper-air identifiers have three characters: "KIND" is looked for as "IND".
+  if (strlen(id) == 4) id++;
+  return get_station(date, id, report, MOSU_read);
+}
+
+int MOSM_get_station(Date *date, const char *id, MOSM_report *report) {
+  return get_station(date, id, report, MOSM_read);
+}
+
+// ---------------------------------------------------------------------------
+// Category decoders
+
+float MOS_cld_hght(MOS_report *report, int ind) {
+  if (ind < 0 || ind >= MOS_SLOTS || report->cover[ind] == 'C') return QEL_MISS;
+  static const float kNgm[8] = {1, 3, 7, 20, 50, 100, 250, -9999};
+  static const float kOther[8] = {1, 3, 7, 15, 25, 50, 100, 250};
+  int cat = report->hght[ind];
+  if (cat >= 1 && cat <= 8) return (report->model == MOS_NGM ? kNgm : kOther)[cat - 1];
+  if (cat == 9) return 500;
+  return QEL_MISS;
+}
+
+float MOS_vis(MOS_report *report, int ind) {
+  if (ind < 0 || ind >= MOS_SLOTS) return QEL_MISS;
+  static const float kNgm[7] = {0.25f, 0.75f, 2, 4, 10, -9999, -9999};
+  static const float kOther[7] = {0.125f, 0.375f, 0.75f, 2, 4, 6, 10};
+  int cat = report->vis[ind];
+  if (cat >= 1 && cat <= 7) return (report->model == MOS_NGM ? kNgm : kOther)[cat - 1];
+  return QEL_MISS;
+}
+
+float MOS_snow6(MOS_report *report, int ind) {
+  if (ind < 0 || ind >= MOS_SLOTS) return QEL_MISS;
+  if (report->model == MOS_NGM && report->qsf6[ind] > 0) return static_cast<float>(report->qsf6[ind]);
+  return QEL_MISS;
+}
+
+float MOS_snow12(MOS_report *report, int ind) {
+  if (ind < 0 || ind >= MOS_SLOTS) return QEL_MISS;
+  int m = report->model;
+  if ((m == MOS_NGM || m == MOS_GFS || m == MOS_GFSX) && report->qsf12[ind] > 0)
+    return static_cast<float>(report->qsf12[ind]);
+  return QEL_MISS;
+}
+
+int MOS_weather6(MOS_report *report, int ind, char *wx6) {
+  wx6[0] = '\0';
+  if (ind < 0 || ind >= MOS_SLOTS) return 0;
+  const MOS_report &r = *report;
+  auto set = [wx6](const char *text) { str_copy(wx6, text, 5); };
+
+  if (r.pop6[ind] < 25) {  // a missing value counts as below
+    if (r.vis[ind] > 0 && r.vis[ind] < 4 && r.obvis[ind] == 'F') set("F");
+    if (r.vis[ind] > 0 && r.vis[ind] < 5 && r.obvis[ind] == 'H') set("H");
+    return 0;
+  }
+  if (r.post6[ind] >= 21) {
+    set("TRW+");
+    return 0;
+  }
+  if (r.pot6[ind] >= 31 || (ind + 2 < MOS_SLOTS && r.pot6[ind + 2] >= 31)) {
+    set("TRW-");
+    return 0;
+  }
+
+  bool cold = (r.t[ind] != QEL_MISS && r.t[ind] <= 31) || (r.ext_t[ind] != QEL_MISS && r.ext_t[ind] <= 31);
+  int type = r.ptype[ind];
+  // Columns: freezing, snow, rain, other type when cold, other type otherwise.
+  static const char *const kAmounts[4][5] = {
+      {"ZR-", "S-", "R-", "S-", "R-"},  // 1, 2 and any other category
+      {"ZR", "S", "R-", "S", "R-"},     // 3
+      {"ZR+", "S+", "R", "S+", "R"},    // 4
+      {"ZR+", "S+", "R+", "S+", "R+"},  // 5
+  };
+  int q = r.qpf6[ind];
+  int row = q == 3 ? 1 : q == 4 ? 2 : q == 5 ? 3 : 0;
+  int col = type == 'Z' ? 0 : type == 'S' ? 1 : type == 'R' ? 2 : cold ? 3 : 4;
+  set(kAmounts[row][col]);
+  return 0;
+}
 
 // ---------------------------------------------------------------------------
 // Printers
 
-int MOS_print(Date *, MOS_report *) { return 0; }
-int MOSU_print(Date *, MOSU_report *) { return 0; }
-int MOSM_print(Date *, MOSM_report *) { return 0; }
+namespace {
+
+// Prints `value` with `format`, or the column's missing text.
+void print_int(M_type level, int value, const char *format, const char *dash, const char *blank) {
+  if (value == QEL_MISS)
+    MESS_print(level, "%s", miss_dash ? dash : blank);
+  else
+    MESS_print(level, format, value);
+}
+
+void print_float(M_type level, float value, bool shown, const char *format, const char *dash, const char *blank) {
+  if (!shown)
+    MESS_print(level, "%s", miss_dash ? dash : blank);
+  else
+    MESS_print(level, format, value);
+}
+
+// The valid time of an offset from the initial time, broken down in UTC.
+Date valid_time(int64_t base, int64_t offset) {
+  int64_t secs = base + offset;
+  Date v;
+  DATE_get_gmdate(&secs, &v);
+  return v;
+}
+
+const char *cover_text(int cover) {
+  switch (cover) {
+    case 'C': return " CLR ";
+    case 'S': return " SCT ";
+    case 'B': return " BKN ";
+    case 'O': return " OVC ";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+int MOS_print(Date *date, MOS_report *report) {
+  MESS_print(M_PRINT, " HOUR   TIME   TEMP DEW  DIR SPD  CIL COV  VIS  WX  MX/MN");
+  MESS_print(M_OUT4, "  POP6");
+  MESS_print(M_PRINT, " POP12");
+  MESS_print(M_OUT4, "  POT6");
+  MESS_print(M_OUT3, " POT12");
+  MESS_print(M_OUT4, "  PST6");
+  MESS_print(M_OUT3, " PST12");
+  MESS_print(M_OUT4, " SNW6");
+  MESS_print(M_PRINT, " SNOW");
+  MESS_print(M_PRINT, "\n");
+
+  int64_t base = DATE_num_sec(date);
+  const MOS_report &r = *report;
+  int num = r.num < 0 ? 0 : r.num > MOS_SLOTS ? MOS_SLOTS : r.num;
+  for (int i = 0; i < num; i++) {
+    if (!output && i % 2) continue;
+    Date v = valid_time(base, int64_t(r.hour[i]) * 3600);
+    MESS_print(M_PRINT, " %3d   %2d/%2.2dZ  ", r.hour[i], v.day, v.hour);
+    print_int(M_PRINT, r.t[i], " %3d ", "   - ", "     ");
+    print_int(M_PRINT, r.td[i], "%3d ", "  - ", "    ");
+    print_int(M_PRINT, r.w_dir[i], " %3d ", "   - ", "     ");
+    print_int(M_PRINT, r.w_spd[i], "%3d ", "  - ", "    ");
+    float cil = MOS_cld_hght(report, i);
+    print_float(M_PRINT, cil, cil != QEL_MISS && cil < 500, " %3.0f", "   -", "    ");
+    const char *cov = cover_text(r.cover[i]);
+    MESS_print(M_PRINT, "%s", cov ? cov : miss_dash ? "   - " : "     ");
+    float vis = MOS_vis(report, i);
+    print_float(M_PRINT, vis, vis != QEL_MISS && vis < 500, "%3.0f ", "  - ", "    ");
+    char wx[5];
+    MOS_weather6(report, i, wx);
+    if (!wx[0] && miss_dash)
+      MESS_print(M_PRINT, "    - ");
+    else
+      MESS_print(M_PRINT, " %4.4s ", wx);
+    print_int(M_PRINT, r.ext_t[i], " %3d ", "   - ", "     ");
+    print_int(M_OUT4, r.pop6[i], "  %3d ", "    - ", "      ");
+    print_int(M_PRINT, r.pop12[i], "  %3d ", "    - ", "      ");
+    print_int(M_OUT4, r.pot6[i], "  %3d ", "    - ", "      ");
+    print_int(M_OUT3, r.pot12[i], "  %3d ", "    - ", "      ");
+    print_int(M_OUT4, r.post6[i], "  %3d ", "    - ", "      ");
+    print_int(M_OUT3, r.post12[i], "  %3d ", "    - ", "      ");
+    float snow6 = MOS_snow6(report, i);
+    print_float(M_OUT4, snow6, snow6 != QEL_MISS, " %3.0f ", "   - ", "     ");
+    float snow12 = MOS_snow12(report, i);
+    print_float(M_PRINT, snow12, snow12 != QEL_MISS, " %3.0f ", "   - ", "     ");
+    MESS_print(M_PRINT, "\n");
+  }
+  return 0;
+}
+
+int MOSU_print(Date *date, MOSU_report *report) {
+  MESS_print(M_PRINT, " HOUR   TIME    PSL   PREC  DIR  SPD  THK    LI  VERT");
+  MESS_print(M_OUT3, "  T1  T2  T3");
+  MESS_print(M_PRINT, "\n");
+
+  int64_t base = DATE_num_sec(date);
+  const MOSU_report &r = *report;
+  float total = 0;
+  for (int row = 0; row < 9; row++) {
+    Date v = valid_time(base, int64_t(r.hour[row]) * 3600);
+    MESS_print(M_PRINT, "  %2d   %2d/%2.2dZ  ", r.hour[row], v.day, v.hour);
+    print_int(M_PRINT, r.psl[row], " %4d ", "    - ", "      ");
+    print_float(M_PRINT, r.prec[row] / 100.0f, r.prec[row] != QEL_MISS, " %4.2f ", "    - ", "      ");
+    print_int(M_PRINT, r.dir[row], " %3d ", "   - ", "     ");
+    print_int(M_PRINT, r.spd[row], " %3d ", "   - ", "     ");
+    print_int(M_PRINT, r.hght[row], " %3d ", "   - ", "     ");
+    print_int(M_PRINT, r.li[row], " %3d ", "     ", "     ");
+    print_float(M_PRINT, r.vert[row] / 10.0f, r.vert[row] != QEL_MISS, " %4.1f", "   - ", "     ");
+    for (int k = 1; k <= 3; k++) {
+      int t = r.t[row][k];
+      print_int(M_OUT3, t != QEL_MISS && t >= 51 ? t - 100 : t, " %3d", "   - ", "     ");
+    }
+    MESS_print(M_PRINT, "\n");
+    if (row >= 1 && r.prec[row] != QEL_MISS) total += r.prec[row] / 100.0f;
+  }
+  MESS_print(M_PRINT, "Total:                %3.2f\n", total);
+  return 0;
+}
+
+int MOSM_print(Date *date, MOSM_report *report) {
+  MESS_print(M_PRINT, " DAY   DATE   MAX NRM        MIN NRM        CLOUDS   WINDS   POP12\n");
+  int64_t base = DATE_num_sec(date);
+  const MOSM_report &r = *report;
+  for (int d = 0; d < 8; d++) {
+    Date v = valid_time(base, int64_t(r.day[d]) * 86400);
+    MESS_print(M_PRINT, " %2d   %2d %3s ", r.day[d], v.day, DATE_month(v.month));
+    for (int pass = 0; pass < 2; pass++) {
+      int value = pass == 0 ? r.max[d] : r.min[d];
+      int normal = pass == 0 ? r.nmax[d] : r.nmin[d];
+      print_int(M_PRINT, value, " %3d ", "   - ", "     ");
+      print_int(M_PRINT, normal, "%3d ", "  - ", "    ");
+      int departure = value == QEL_MISS || normal == QEL_MISS ? QEL_MISS : value - normal;
+      print_int(M_PRINT, departure, "(%+3d) ", "    - ", "      ");
+    }
+    for (const int32_t(*halves)[2] : {r.cover, r.w_spd, r.pop12})
+      for (int h = 0; h < 2; h++) print_int(M_PRINT, halves[d][h], "%3d ", "  - ", "    ");
+    MESS_print(M_PRINT, "\n");
+  }
+  return 0;
+}
 
 // ---------------------------------------------------------------------------
 // The compact "zim_fore" line

@@ -206,8 +206,18 @@ void close_streams(PAR_file *s) {
 // copied into a temporary file, so that rewinds and saved positions work on
 // it too. Returns the stream to read (*own: the reader closes it), or null
 // when the copy failed: a part of the input would be lost.
+//
+// Standard input can be read only once, but every retrieval of a run opens
+// it again (the compact line needs two): its copy is made once and kept for
+// the whole process, a temporary file removed when the process ends.
 FILE *seekable(FILE *f, bool *own) {
   if (ftell(f) >= 0 && fseek(f, 0, SEEK_CUR) == 0) return f;
+  static FILE *stdin_copy = nullptr;
+  if (f == stdin && stdin_copy) {
+    rewind(stdin_copy);
+    *own = false;
+    return stdin_copy;
+  }
   FILE *tmp = tmpfile();
   if (!tmp) return f;
   char buf[65536];
@@ -221,7 +231,8 @@ FILE *seekable(FILE *f, bool *own) {
     return nullptr;
   }
   rewind(tmp);
-  *own = true;
+  *own = f != stdin;
+  if (f == stdin) stdin_copy = tmp;
   return tmp;
 }
 
@@ -275,7 +286,10 @@ int PAR_open(Date *date) {
   char name[QEL_NAME_LEN];
   FILE_get_filename(name);
   if (FILE_is_stdio(name)) infile[0] = '\0';
-  if (infile[0]) {
+  // A file the user named whose name carries no date is read as named:
+  // making its name again from the unset date would open another file.
+  bool as_named = FILE_get_filename_type() == 1 && (!date || date->year == QEL_MISS);
+  if (infile[0] && !as_named) {
     char type[sizeof infile];
     str_copy(type, infile, sizeof type);
     FILE_set_name(type);

@@ -1,0 +1,211 @@
+// End-to-end tests: the built qelmos on real bulletins (NAM, GFS, GFSX, MRF
+// and NGM products from public feeds and documentation) and on hand-made
+// ones laid out exactly like them (ETA, AVN, winter GFSX, framing cases).
+// Whole tables are compared with text checked by hand against the
+// bulletin columns (tests/data/expected).
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "test_util.h"
+
+using qeltest::data_file;
+using qeltest::Output;
+using qeltest::read_file;
+using qeltest::run_qelmos;
+using qeltest::TempDir;
+
+namespace {
+
+// A data directory with a name convention file: "mos_dat" files are named
+// by the run's year, month, day and hour ("14010100_mos").
+class Bulletins : public ::testing::Test {
+ protected:
+  void SetUp() override { dir.write("name_conv", "mos_dat %D/%y%m%d%h_mos - 0\n"); }
+
+  // Puts a tests/data bulletin into the directory under the name of `run`.
+  void place(const std::string &bulletin, const std::string &run) {
+    std::filesystem::copy_file(data_file(bulletin), dir.file(run + "_mos"),
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+
+  Output qelmos(const std::vector<std::string> &args, const std::string &input = "") {
+    return run_qelmos(args, input, {}, dir.path());
+  }
+
+  static std::string expected(const std::string &name) { return read_file(data_file("expected/" + name)); }
+
+  TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(Bulletins, StationTablesOfEveryFamily) {
+  struct Case {
+    const char *bulletin, *run, *model, *id, *table;
+  } cases[] = {
+      {"gfs_mav_fous26_00z.txt", "14010100", "gfs", "KEED", "gfs_keed.txt"},
+      {"nam_met_fous46_12z.txt", "17081212", "nam", "kfpk", "nam_kfpk.txt"},  // lower case finds KFPK
+      {"gfsx_mex_feus23_12z.txt", "20071012", "gfsx", "KY70", "gfsx_ky70.txt"},
+      {"gfsx_mex_feus23_12z.txt", "20071012", "gfsx", "KYIP", "gfsx_kyip.txt"},  // last block, ETX after it
+      {"mrf_mos_kdca_2002_00z.txt", "02091900", "mrf", "KDCA", "mrf_kdca.txt"},
+      {"ngm_mos_fous14_1991_sample.txt", "91030600", "ngm", "dca", "ngm_dca.txt"},
+      {"eta_mos_fous46_hand.txt", "17081212", "eta", "KFRM", "eta_kfrm.txt"},
+      {"avn_mos_fous26_hand.txt", "14010100", "avn", "KELN", "avn_keln.txt"},
+  };
+  for (const Case &c : cases) {
+    place(c.bulletin, c.run);
+    Output o = qelmos({"-mo", c.model, "-id", c.id, c.run});
+    EXPECT_EQ(o.status, 0) << c.table << o.err;
+    EXPECT_EQ(o.out, expected(c.table)) << c.table;
+    EXPECT_EQ(o.err, "") << c.table;
+  }
+}
+
+TEST_F(Bulletins, FullTableWithDashesAndOptionalColumns) {
+  place("gfs_mav_fous26_00z.txt", "14010100");
+  Output o = qelmos({"-mo", "gfs", "-id", "KELN", "-pa", "FULL,prdash", "-me", "out4", "14010100"});
+  EXPECT_EQ(o.status, 0);
+  // An explicit level shows the banner and the informational lines too.
+  EXPECT_EQ(o.out, expected("gfs_keln_full_prdash_out4.txt"));
+}
+
+TEST_F(Bulletins, MissingStationAndModelHeadingMismatch) {
+  // The second block of the ETA file is headed "NAM MOS": not an ETA block.
+  place("eta_mos_fous46_hand.txt", "17081212");
+  Output o = qelmos({"-mo", "eta", "-id", "KFPK", "17081212"});
+  EXPECT_EQ(o.status, 30);
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(o.err, "No data found!\n");
+
+  place("gfs_mav_fous26_00z.txt", "14010100");
+  o = qelmos({"-mo", "gfs", "-id", "KXXX", "14010100"});
+  EXPECT_EQ(o.status, 30);
+  EXPECT_EQ(o.err, "No data found!\n");
+  // The wrong family finds no product at all.
+  o = qelmos({"-mo", "nam", "-id", "KEED", "14010100"});
+  EXPECT_EQ(o.status, 30);
+}
+
+TEST_F(Bulletins, ProductEndingMidWalkAndBlockBeforeEtx) {
+  // KEED's product ends with an ETX line right after its last row; KELN
+  // is in the next product.
+  place("gfs_mav_two_products.txt", "14010100");
+  Output o = qelmos({"-mo", "gfs", "-id", "KELN", "14010100"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, expected("gfs_keln.txt"));
+  o = qelmos({"-mo", "gfs", "-id", "KEED", "14010100"});
+  EXPECT_EQ(o.out, expected("gfs_keed.txt"));
+}
+
+TEST_F(Bulletins, MissingRowAndWinterWeather) {
+  place("gfs_mav_hand.txt", "14010100");
+  Output o = qelmos({"-mo", "gfs", "-id", "KMIS", "14010100"});
+  EXPECT_EQ(o.status, 0);
+  // No temperature row: the TEMP column is blank, everything else is read.
+  EXPECT_NE(o.out.find("\n   6    1/06Z        17  300   5      CLR  10"), std::string::npos) << o.out;
+
+  // Precipitation types from the "TYP" row reach the weather column.
+  o = qelmos({"-mo", "gfs", "-id", "KWXX", "-pa", "full", "14010100"});
+  const char *lines[] = {
+      "  12    1/12Z    31  26  340   4  250 BKN   6   ZR-                 \n",
+      "  18    1/18Z    33  29    0   0      CLR   6    ZR                 \n",
+      "  24    2/00Z    37  30  310   3  250 OVC  10   ZR+   40     0      \n",
+      "  36    2/12Z    28  25    0   0    3 OVC   4    R+   25     3      \n",
+      "  48    3/00Z    35  31  140   1   15 OVC   1    S-   37    15      \n",
+  };
+  for (const char *line : lines) EXPECT_NE(o.out.find(line), std::string::npos) << line << o.out;
+}
+
+namespace {
+
+// The SNOW column (the last five characters) of the table line of `hour`.
+std::string snow_column(const std::string &table, int hour) {
+  char prefix[16];
+  snprintf(prefix, sizeof prefix, "\n %3d   ", hour);
+  size_t at = table.find(prefix);
+  if (at == std::string::npos) return "no line";
+  size_t end = table.find('\n', at + 1);
+  return table.substr(end - 5, 5);
+}
+
+}  // namespace
+
+TEST_F(Bulletins, TwelveHourlySnowfallOfBothRuns) {
+  // 00Z runs put the 24-hour snowfall at hours 48, 72, 96 and 120, 12Z runs
+  // at 60, 84, 108 and 132; each run keeps exactly its own values.
+  place("gfsx_mex_snow_00z_hand.txt", "02091900");
+  Output o = qelmos({"-mo", "gfsx", "-id", "KSN0", "-pa", "full", "02091900"});
+  EXPECT_EQ(o.status, 0);
+  const char *values00[] = {"   3 ", "     ", "     ", "     ", "   2 ", "     ", "   1 ", "     "};  // 48 .. 132
+  for (int i = 0; i < 8; i++) EXPECT_EQ(snow_column(o.out, 48 + 12 * i), values00[i]) << 48 + 12 * i << o.out;
+
+  place("gfsx_mex_snow_12z_hand.txt", "20071012");
+  o = qelmos({"-mo", "gfsx", "-id", "KSN1", "-pa", "full", "20071012"});
+  EXPECT_EQ(o.status, 0);
+  const char *values12[] = {"     ", "   1 ", "     ", "   2 ", "     ", "     ", "     ", "   4 ", "     "};
+  for (int i = 0; i < 9; i++) EXPECT_EQ(snow_column(o.out, 48 + 12 * i), values12[i]) << 48 + 12 * i << o.out;
+}
+
+TEST_F(Bulletins, CompactLine) {
+  place("gfs_mav_with_kind.txt", "14010100");
+  Output o = qelmos({"-mo", "gfs", "-id", "KEED", "-ou", "ZIM_FORE", "14010100"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, "40 25 37 0 3 15 7 1 68 48 68 2 1 2\n");
+  EXPECT_EQ(o.err, "");
+
+  place("gfsx_mex_with_kind.txt", "20071012");
+  o = qelmos({"-mo", "gfsx", "-id", "KY70", "-ou", "zim_fore", "20071012"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, "73 61 78 63 2 15 0 7 84 63 77 3 19 28\n");
+
+  // Without the reference station nothing is printed and the status is 30.
+  place("gfs_mav_fous26_00z.txt", "14010100");
+  o = qelmos({"-mo", "gfs", "-id", "KEED", "-ou", "zim_fore", "14010100"});
+  EXPECT_EQ(o.status, 30);
+  EXPECT_EQ(o.out + o.err, "");
+}
+
+TEST_F(Bulletins, WebCopyPrintsTheFeedTable) {
+  // One blank before every line and after it, blank-only separators.
+  place("gfs_mav_web_copy.txt", "14010100");
+  Output o = qelmos({"-mo", "gfs", "-id", "KEED", "14010100"});
+  EXPECT_EQ(o.out, expected("gfs_keed.txt"));
+  o = qelmos({"-mo", "gfs", "-id", "KELN", "-pa", "full,prdash", "-me", "out4", "14010100"});
+  EXPECT_EQ(o.out, expected("gfs_keln_full_prdash_out4.txt"));
+}
+
+TEST_F(Bulletins, NamedFileWithoutDateIsReadAsNamed) {
+  std::filesystem::copy_file(data_file("gfs_mav_fous26_00z.txt"), dir.file("mybulletins.txt"));
+  Output o = qelmos({"-id", "KEED", "-mo", "gfs", "mybulletins.txt"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  // The file's date is unknown, so the initial time is the unset date's
+  // label; the table itself is the station's (its run began on 1 January too).
+  std::string want = expected("gfs_keed.txt");
+  want.replace(want.find("Initial time: ") + 14, std::string("00Z  1 JAN 14").size(), "80");
+  EXPECT_EQ(o.out, want);
+
+  // A conventionally named file keeps being found through its date.
+  place("gfs_mav_fous26_00z.txt", "14010100");
+  o = qelmos({"-id", "KEED", "-mo", "gfs", "14010100_mos"});
+  EXPECT_EQ(o.out, expected("gfs_keed.txt"));
+}
+
+TEST_F(Bulletins, StandardInputFromAFileOrAPipe) {
+  std::string bulletin = data_file("gfs_mav_with_kind.txt");
+  Output from_file = qelmos({"-id", "KELN", "-mo", "gfs", "-"}, read_file(bulletin));
+  EXPECT_EQ(from_file.status, 0);
+  EXPECT_EQ(from_file.out.substr(0, 24), "  GFS MOS data for KELN\n");
+
+  // A pipe cannot be repositioned: the re-read of the block and the second
+  // retrieval of the compact line still work.
+  std::string pipe = "cat '" + bulletin + "' | '" + QELMOS_BIN + "' -id KELN -mo gfs -";
+  Output piped = qeltest::run_program("/bin/sh", {"-c", pipe}, "", {}, dir.path());
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.out, from_file.out);
+
+  Output line = qeltest::run_program("/bin/sh", {"-c", pipe + " -ou zim_fore"}, "", {}, dir.path());
+  EXPECT_EQ(line.status, 0);
+  EXPECT_EQ(line.out, "40 25 37 0 3 15 7 1 40 25 37 0 3 15\n");
+}
