@@ -5,6 +5,7 @@
 // and paging. Messages with an error or warn bit go to standard error,
 // all others to standard output.
 
+#include <climits>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -119,8 +120,9 @@ void apply_item(const char *item) {
   } else if (stricmp(item, "page") == 0) {
     st.page = 2;
   } else if (starts_with(item, "line")) {
-    int n = atoi(item_file_name(item, 4));
-    st.max_lines = n <= 0 ? 22 : n;
+    // strtol, not atoi: a number too large for an int is clamped, not undefined.
+    long n = strtol(item_file_name(item, 4), nullptr, 10);
+    st.max_lines = n <= 0 ? 22 : n > INT_MAX ? INT_MAX : static_cast<int>(n);
   } else {
     apply_level_item(item);
   }

@@ -295,6 +295,7 @@ bool read_row(const char *line, const Family &f, int code, MOS_report *r) {
 }  // namespace
 
 int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
+  if (!report || !statnum) return -1;
   MOS_initialize(report);
   int code = FLAG_get(4);
   Family f;

@@ -138,6 +138,7 @@ namespace {
 // until one carries `id` (ignoring case), then reads that block in full.
 template <typename Report>
 int get_station(Date *date, const char *id, Report *report, int (*reader)(int, Report *, int, int *)) {
+  if (!id || !report) return 0;  // nothing to look for, or nowhere to put it
   int ind = MOS_open(date);
   int k = 0;
   int found = 0;
@@ -161,7 +162,7 @@ int MOS_get_station(Date *date, const char *id, MOS_report *report) {
 
 int MOSU_get_station(Date *date, const char *id, MOSU_report *report) {
   // Upper-air identifiers have three characters: "KIND" is looked for as "IND".
-  if (strlen(id) == 4) id++;
+  if (id && strlen(id) == 4) id++;
   return get_station(date, id, report, MOSU_read);
 }
 

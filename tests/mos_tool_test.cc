@@ -339,3 +339,17 @@ TEST(MosmPrint, DaysNormalsAndDepartures) {
       << out;
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1 + 8);
 }
+
+TEST(MosRetrieval, NullArgumentsFindNothing) {
+  Date d;
+  DATE_init(&d);
+  MOS_report r;
+  MOSU_report u;
+  EXPECT_EQ(MOSU_get_station(&d, nullptr, &u), 0);
+  EXPECT_EQ(MOS_get_station(&d, nullptr, &r), 0);
+  EXPECT_EQ(MOSM_get_station(&d, "KIND", nullptr), 0);
+  FLAG_set(4, MOS_GFS);
+  int k = 0;
+  EXPECT_EQ(MOS_read(-1, nullptr, MOS_LOCATE, &k), -1);
+  EXPECT_EQ(MOS_read(-1, &r, MOS_LOCATE, nullptr), -1);
+}
