@@ -109,9 +109,11 @@ bool word_is(const std::string &w, const char *directive) { return w == directiv
 }  // namespace
 
 int DEF_prog() {
-  char prog[20];
-  RES_get_progname(prog);
-  str_copy(st.prog_name, prog, sizeof st.prog_name);
+  // The part of the first command-line word after its last "/", as long as
+  // prog_name holds (RES_get_progname's own buffer form stops at 19).
+  const char *full = RES_get_prog();
+  const char *slash = full ? strrchr(full, '/') : nullptr;
+  str_copy(st.prog_name, !full ? "QEL" : slash ? slash + 1 : full, sizeof st.prog_name);
   return 0;
 }
 

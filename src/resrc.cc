@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <sys/ipc.h>
 #include <unistd.h>
 
 #include "qelresrc.h"
@@ -244,7 +245,11 @@ void read_until_nonzero() {
 // definition and send it those it lacks but the registry holds.
 void consult_window(const char *number, RES_defobj *table) {
   window = Window();
-  int queue = MQ_open(atoi(number));
+  // The number is the window's queue key. The private key (0, also what a
+  // missing or non-numeric number reads as) names no window: looking it up
+  // would make a fresh queue that nobody answers.
+  int num = atoi(number);
+  int queue = static_cast<key_t>(num) == IPC_PRIVATE ? -1 : MQ_open(num);
   if (queue == -1) {
     MESS_print(M_WARN, "RAVizir window: %s not running or no message queue exists\n", number);
     return;
@@ -461,8 +466,9 @@ void convert_all(RES_defobj *table, int table_len) {
 int RES_new(int index, const char *name, const char *data, DEF_convert cvt) {
   res_obj *r = find_or_add(name);
   if (!r) return -1;
+  char *copy = dup_or_null(data);  // before the old value goes: `data` may be it
   free(r->data);
-  r->data = dup_or_null(data);
+  r->data = copy;
   r->cvt = cvt;
   r->index = index;
   return 0;

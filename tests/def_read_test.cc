@@ -204,6 +204,13 @@ TEST(DefCmp, PatternsAgainstTheFullName) {
   EXPECT_EQ(DEF_cmp("model", "qelmos.east.model"), 1);
   EXPECT_EQ(DEF_cmp("model", "*east.model"), 1);
   EXPECT_EQ(DEF_cmp("model", "*model"), 1);
+
+  // A program name of up to 29 characters is kept whole.
+  char w0[] = "/opt/bin/qelmos_regional_guidance", *argv[] = {w0, nullptr};
+  RES_setCL(1, argv);
+  DEF_prog();
+  DEF_name("");
+  EXPECT_EQ(DEF_cmp("model", "qelmos_regional_guidance.model"), 1);
 }
 
 TEST(DefCmp, OnlyTheFirstOccurrenceIsTried) {

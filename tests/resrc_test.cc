@@ -121,6 +121,8 @@ TEST(ResourceList, SetReplaceAppendAndGet) {
   EXPECT_STREQ(RES_get("filename"), "a\nb\nc");
   RES_append(0, "model", "gfs", CV_string);  // existing node without value
   EXPECT_STREQ(RES_get("model"), "gfs");
+  RES_new(3, "model", RES_get("model"), CV_string);  // set to its own value
+  EXPECT_STREQ(RES_get("model"), "gfs");
 
   EXPECT_EQ(RES_put("identifier", "KDCA"), 0);
   EXPECT_STREQ(RES_get("identifier"), "KDCA");
@@ -438,6 +440,14 @@ TEST_F(Registry, NoLoopWindowRunning) {
             "RAVizir window: 62001 not running or no message queue exists\n"
             "RAVizir window: 62002x not running or no message queue exists\n");
   EXPECT_EQ(line(o, "model"), "unset");
+
+  // No number, or not a number: no window, and no private queue that would
+  // never answer.
+  before_init = [] { MQ_set_time_limit(1); };
+  o = start({}, {"model"}, {"qeldefault=#:#x"});
+  EXPECT_EQ(o.err,
+            "RAVizir window:  not running or no message queue exists\n"
+            "RAVizir window: x not running or no message queue exists\n");
 }
 
 TEST_F(Registry, TheToolTakesItsSettingsFromEverySource) {
