@@ -164,6 +164,7 @@ struct PAR_file {
   FILE *ifile = nullptr;  // the bulletin file; null when the slot is closed
   LineReader in;          // reads ifile
   FILE *hfile = nullptr;  // the header index file, or null
+  bool hfile_cmd = false; // hfile is a command's output, closed with pclose
   bool own_ifile = false; // false for standard input, which is never closed here
   Date date{};
   long pos = 0;
@@ -194,23 +195,34 @@ void trace(M_type level, const char *tag, const PAR_file &s, const char *text) {
              s.header, s.line);
 }
 
+// Closes a stream that FILE_open gave: a command's output (`command`) is
+// closed with pclose, which also waits for the command.
+void close_opened(FILE *f, bool command) {
+  if (command)
+    pclose(f);
+  else
+    fclose(f);
+}
+
 void close_streams(PAR_file *s) {
   if (s->ifile && s->own_ifile) fclose(s->ifile);
-  if (s->hfile) fclose(s->hfile);
+  if (s->hfile) close_opened(s->hfile, s->hfile_cmd);
   s->ifile = nullptr;
   s->hfile = nullptr;
   s->own_ifile = false;
+  s->hfile_cmd = false;
 }
 
 // A stream that cannot seek (a pipe on standard input, a command) is
 // copied into a temporary file, so that rewinds and saved positions work on
 // it too. Returns the stream to read (*own: the reader closes it), or null
-// when the copy failed: a part of the input would be lost.
+// when the copy failed, or no temporary file could be made for it: reading
+// on without one would lose every position sought back.
 //
 // Standard input can be read only once, but every retrieval of a run opens
 // it again (the compact line needs two): its copy is made once and kept for
 // the whole process, a temporary file removed when the process ends.
-FILE *seekable(FILE *f, bool *own) {
+FILE *seekable(FILE *f, bool command, bool *own) {
   if (ftell(f) >= 0 && fseek(f, 0, SEEK_CUR) == 0) return f;
   static FILE *stdin_copy = nullptr;
   if (f == stdin && stdin_copy) {
@@ -219,13 +231,16 @@ FILE *seekable(FILE *f, bool *own) {
     return stdin_copy;
   }
   FILE *tmp = tmpfile();
-  if (!tmp) return f;
+  if (!tmp) {
+    if (f != stdin) close_opened(f, command);
+    return nullptr;
+  }
   char buf[65536];
   size_t n;
   bool copied = true;
   while (copied && (n = fread(buf, 1, sizeof buf, f)) > 0) copied = fwrite(buf, 1, n, tmp) == n;
   copied = copied && !ferror(f) && fflush(tmp) == 0;
-  if (f != stdin) fclose(f);
+  if (f != stdin) close_opened(f, command);
   if (!copied) {
     fclose(tmp);
     return nullptr;
@@ -303,7 +318,7 @@ int PAR_open(Date *date) {
     return -1;
   }
   bool own = f != stdin;
-  f = seekable(f, &own);
+  f = seekable(f, name[0] == '|', &own);
   if (!f) {
     FILE_restore_name_conv();
     return -1;
@@ -314,7 +329,10 @@ int PAR_open(Date *date) {
 
   char hname[QEL_NAME_LEN];
   FILE_get_filename(hname);
-  if (infile[0] && FILE_hdr_set_date(date, hname) && !FILE_is_stdio(hname)) s->hfile = FILE_open(hname, "r");
+  if (infile[0] && FILE_hdr_set_date(date, hname) && !FILE_is_stdio(hname)) {
+    s->hfile = FILE_open(hname, "r");
+    s->hfile_cmd = s->hfile && hname[0] == '|';
+  }
 
   if (date) s->date = *date;
   s->header[0] = s->header2[0] = s->line[0] = '\0';

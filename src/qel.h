@@ -342,13 +342,13 @@ struct parse_param {
   int done;         // 1 when the last scan worked through its whole format
 };
 
-/// Attaches `str` to the scanner (offset 0). Returns 1.
+/// Attaches `str` to the scanner (offset 0). Returns 1 (0 for no scanner).
 int scanp_set(parse_param *param, const char *str);
-/// Sets the start offset of the next scan. Returns 1.
+/// Sets the start offset of the next scan. Returns 1 (0 for no scanner).
 int scanp_off(parse_param *param, int off);
 /// Scans at the offset with format `pat`, one pointer per storing
-/// conversion: the number of successful conversions, or -1 for an empty
-/// format or an offset outside the text.
+/// conversion: the number of successful conversions, or -1 for no scanner,
+/// an empty format or an offset outside the text.
 int scanp(parse_param *param, const char *pat, ...);
 
 // ---------------------------------------------------------------------------

@@ -318,6 +318,7 @@ const char *parse_prefix(const char *f, Conv *c) {
 }  // namespace
 
 int scanp_set(parse_param *param, const char *str) {
+  if (!param) return 0;
   param->ptr = str;
   param->length = str ? static_cast<int>(strnlen(str, INT_MAX)) : 0;
   param->off = 0;
@@ -325,11 +326,13 @@ int scanp_set(parse_param *param, const char *str) {
 }
 
 int scanp_off(parse_param *param, int off) {
+  if (!param) return 0;
   param->off = off;
   return 1;
 }
 
 int scanp(parse_param *param, const char *pat, ...) {
+  if (!param) return -1;
   param->len = param->assigned = param->matched = param->done = 0;
   if (!pat || !*pat || !param->ptr || param->off < 0 || param->off >= param->length) return -1;
 

@@ -3,6 +3,7 @@
 // feed-framed files, standard input, and the station walk of the readers.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -492,6 +493,27 @@ TEST(ParOpen, StandardInputFileAndPipe) {
     waitpid(pid, nullptr, 0);
   });
   EXPECT_EQ(o.out, "Parsing: -\n0 2 2 BOS  NGM MOS GUIDANCE 1\n");
+}
+
+TEST(ParOpen, PipeWithoutRoomForItsCopyFailsTheOpen) {
+  // No descriptor is left for the temporary copy of a piped standard input:
+  // reading the pipe as it is would lose every position sought back.
+  qeltest::Output o = qeltest::run_child([] {
+    int fd[2];
+    if (pipe(fd) != 0) _exit(2);
+    ssize_t w = write(fd[1], kProduct, strlen(kProduct));
+    close(fd[1]);
+    dup2(fd[0], 0);
+    close(fd[0]);
+    rlimit lim{3, 3};
+    if (w <= 0 || setrlimit(RLIMIT_NOFILE, &lim) != 0) _exit(3);
+    char buf[QEL_NAME_LEN];
+    FILE_set_file("-", buf);
+    Date date;
+    DATE_init(&date);
+    printf("%d\n", PAR_open(&date));
+  });
+  EXPECT_EQ(o.out, "Parsing: -\n-1\n");
 }
 
 TEST(ParOpen, CommandOutputIsCopiedSoThatPositionsWork) {

@@ -272,6 +272,10 @@ TEST(Scanp, OffsetsAndLimits) {
   EXPECT_EQ(v, 3);
   scanp_set(&p, nullptr);
   EXPECT_EQ(scanp(&p, "%D", &v), -1);
+  // No scanner state at all: nothing to attach to or scan.
+  EXPECT_EQ(scanp_set(nullptr, "TMP"), 0);
+  EXPECT_EQ(scanp_off(nullptr, 1), 0);
+  EXPECT_EQ(scanp(nullptr, "%D", &v), -1);
 
   // A field collects at most 79 characters, whatever the width.
   std::string longrow(300, '7');
