@@ -79,9 +79,10 @@ int DATE_print(uint32_t level, Date *d) {
 // "[+|-]NAME:HOURS": the sign chooses the AM/PM styles, NAME (up to four
 // characters) follows a blank in the suffix, HOURS may be fractional. A
 // text without readable hours keeps UTC times under the given name, as a
-// POSIX zone name without an offset does; an empty text changes nothing.
+// POSIX zone name without an offset does; an empty text leaves an empty
+// name (the suffix is the blank alone) and no offset.
 int DATE_set_TZ(const char *str) {
-  if (!str || !*str) return 0;
+  if (!str) return 0;
   if (*str == '-') {
     tz_pm = -1;
     str++;

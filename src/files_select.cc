@@ -365,7 +365,8 @@ void resolve_current(const char *when) {
 // ---------------------------------------------------------------------------
 // Listing
 
-// Glob characters in a literal part of the pattern stand for themselves.
+// Glob characters in a value (a resource, key or extension) stand for
+// themselves.
 void add_literal(std::string &pat, const std::string &text) {
   for (char c : text) {
     if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\') pat += '\\';
@@ -381,7 +382,9 @@ std::string list_pattern(const char *tmpl) {
     char c = *t++;
     if (c == '{' || c == '}') continue;
     if (c != '%') {
-      add_literal(pat, std::string(1, c == ' ' ? '_' : c));
+      // The template's own characters stand as they are, so a "*" or "?"
+      // in it matches as a wildcard; blanks are "_" in every made name.
+      pat += c == ' ' ? '_' : c;
       continue;
     }
     int n = read_number(&t);

@@ -47,7 +47,7 @@ int DATE_init(Date *date);
 /// Prints "y/m/d hh:mm:ss" at message level `level`. Returns 0.
 int DATE_print(uint32_t level, Date *date);
 /// Sets the display time zone from a text such as "-EST:-5" (no readable
-/// hours: offset 0; an empty text changes nothing). Returns 0.
+/// hours: offset 0; an empty text: empty name, offset 0). Returns 0.
 int DATE_set_TZ(const char *str);
 /// Writes the current UTC time as "YY MON DD  hh:mm:ssZ" into `buf` (21). Returns 0.
 int DATE_get_current_str(char *buf);

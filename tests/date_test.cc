@@ -160,6 +160,9 @@ TEST(DateLabel, ZoneWithoutReadableHoursKeepsUtcTimes) {
   DATE_set_TZ("+UTC");
   EXPECT_EQ(label(make(2026, 3, 7, 12, QEL_MISS)), "12 PM UTC  7 MAR 26");
   EXPECT_EQ(label(make(2026, 3, 7, 0, 30)), "12:30 AM UTC  7 MAR 26");
+  // An empty zone text is still a zone: an empty name, the style kept.
+  DATE_set_TZ("");
+  EXPECT_EQ(label(make(2026, 3, 7, 12, QEL_MISS)), "12 PM   7 MAR 26");
 }
 
 TEST(DatePrint, PrintsTheFieldsAtTheGivenLevel) {

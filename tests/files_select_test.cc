@@ -290,4 +290,9 @@ TEST_F(Selection, ListingRunsNoShellAndMatchesLiterally) {
   });
   EXPECT_EQ(listed.status, 0);
   EXPECT_EQ(listed.out, dir + "/26030712_mos\n");
+
+  // A wildcard written in the template itself still matches.
+  use("@%D/%y%m%d%h*");
+  o = capture([] { FILE_list_file(); });
+  EXPECT_EQ(o.out, dir + "/26030712_mos\n");
 }
