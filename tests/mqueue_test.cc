@@ -80,6 +80,14 @@ TEST(MqLink, HandshakeQueriesSettingsAndQuit) {
   EXPECT_EQ(MQ_connect(q), 3);
   EXPECT_FALSE(waiting(q, 3));
   EXPECT_EQ(MQ_connect(q), 4);
+  // Ids come round after 207, the last one a code byte carries.
+  mqueuebuf m;
+  for (int id = 5; id <= 207; id++) {
+    raw_send(q, 1, "/0");
+    ASSERT_GE(msgrcv(q, &m, 120, 2, 0), 0);
+    ASSERT_EQ(std::string(m.mtext), "2" + std::to_string(id));
+  }
+  EXPECT_EQ(MQ_connect(q), 3);
 
   // Replies are read by connection id, whatever came first.
   ASSERT_EQ(MQ_put(q, 3, "query res %s", "model"), 0);
