@@ -58,6 +58,12 @@ int MQ_set_time_limit(int secs) {
 
 int MQ_open(int num) {
   set_handler();
+  // Key 0 is IPC_PRIVATE, for which msgget always creates a new queue that
+  // would outlive the process; no window's queue can have that key.
+  if (static_cast<key_t>(num) == IPC_PRIVATE) {
+    errno = ENOENT;
+    return -1;
+  }
   int id = msgget(static_cast<key_t>(num), 0);
   if (id >= 0) return id;
   return errno == ENOENT ? -1 : 0;  // errno stays for the caller to report
@@ -80,6 +86,7 @@ void MQ_intrp(int) {
 }
 
 int MQ_put(int msgqid, int conn_id, const char *format, ...) {
+  if (!format) return -1;
   mqueuebuf sbuf;
   memset(&sbuf, 0, sizeof sbuf);
   sbuf.mtype = kRequestType;
@@ -97,6 +104,7 @@ int MQ_put(int msgqid, int conn_id, const char *format, ...) {
 }
 
 int MQ_get(int msgqid, int conn_id, char *item) {
+  if (!item) return -1;
   MQ_enable_alarm();
   ssize_t r;
   for (int tries = 0;; tries++) {

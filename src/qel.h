@@ -204,17 +204,19 @@ struct mqueuebuf {
 };
 
 /// Opens the existing queue of loop window `num`: its id, -1 when no queue
-/// exists for that key, 0 for any other error.
+/// exists for that key (always for key 0: nothing is ever created), 0 for
+/// any other error.
 int MQ_open(int num);
 /// Connection handshake: the connection id, or -1 (send failed, unexpected
 /// code, or an id that is not a number from 3 to 207).
 int MQ_connect(int msgqid);
 /// Sends one message with code digit `conn_id` and the formatted text (cut
-/// at 118 characters). 0 when sent, -1 on failure.
+/// at 118 characters). 0 when sent, -1 on failure or a null format.
 int MQ_put(int msgqid, int conn_id, const char *format, ...) QEL_PRINTF(3, 4);
 /// Waits for the next message of type `conn_id`, copies its text after the
 /// code digit into `item` (at least 120 bytes); returns the code, or -1 with
-/// `item` empty on a receive error. No message in the time limit: exit 7.
+/// `item` empty on a receive error (-1 at once for a null `item`). No
+/// message in the time limit: exit 7.
 int MQ_get(int msgqid, int conn_id, char *item);
 /// Removes every waiting message of type `index`; -1 when none is left.
 int MQ_clear(int msgqid, int index);

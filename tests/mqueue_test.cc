@@ -58,6 +58,10 @@ TEST(MqOpen, NoQueueForTheKeyGivesMinusOne) {
   if (stale >= 0) msgctl(stale, IPC_RMID, nullptr);
   EXPECT_EQ(MQ_open(61001), -1);
   EXPECT_EQ(errno, ENOENT);  // the registry tells "not running" by it
+  // Key 0 would make msgget create a private queue: treated as no window.
+  errno = 0;
+  EXPECT_EQ(MQ_open(0), -1);
+  EXPECT_EQ(errno, ENOENT);
 
   // A window that reached its time limit has removed its queue.
   LoopWindow win(61001, {"-t", "0.3"});
@@ -80,6 +84,14 @@ TEST(MqLink, HandshakeQueriesSettingsAndQuit) {
   EXPECT_EQ(MQ_connect(q), 3);
   EXPECT_FALSE(waiting(q, 3));
   EXPECT_EQ(MQ_connect(q), 4);
+  // Ids come round after 207, the last one a code byte carries.
+  mqueuebuf m;
+  for (int id = 5; id <= 207; id++) {
+    raw_send(q, 1, "/0");
+    ASSERT_GE(msgrcv(q, &m, 120, 2, 0), 0);
+    ASSERT_EQ(std::string(m.mtext), "2" + std::to_string(id));
+  }
+  EXPECT_EQ(MQ_connect(q), 3);
 
   // Replies are read by connection id, whatever came first.
   ASSERT_EQ(MQ_put(q, 3, "query res %s", "model"), 0);
@@ -188,4 +200,15 @@ TEST(MqLink, InvalidQueueFailsAtOnce) {
   EXPECT_STREQ(item, "");
   EXPECT_EQ(MQ_clear(-1, 3), -1);
   EXPECT_EQ(MQ_connect(-1), -1);
+
+  // Null arguments fail without touching a working queue.
+  int q = msgget(61007, IPC_CREAT | 0600);
+  ASSERT_GE(q, 0);
+  raw_send(q, 3, "0waiting");
+  const char *no_format = nullptr;
+  EXPECT_EQ(MQ_put(q, 3, no_format), -1);
+  EXPECT_EQ(MQ_get(q, 3, nullptr), -1);
+  EXPECT_TRUE(waiting(q, 3));
+  EXPECT_FALSE(waiting(q, 1));
+  msgctl(q, IPC_RMID, nullptr);
 }

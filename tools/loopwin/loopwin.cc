@@ -9,12 +9,12 @@
 // Protocol: every message to the window has type 1 and 120 bytes of text, a
 // code character then a NUL-terminated text. Code "/" asks for a connection
 // (the text is the client's user id); the answer has type 2, code "2" and
-// the new id (3, 4, ...) as text. Code "0" + id carries a request; its
-// answers have type id. "query res NAME" gets one code-"0" message per value
-// ("VALUE\n", or "!\n" when there is none), then an empty code-"1" message;
-// "set res NAME VALUE" stores VALUE as the only value and gets code "1";
-// "quit" gets code "1" and ends the window once that answer has been taken
-// (two seconds at most); anything else gets code "1".
+// the new id (3, 4, ... 207, then 3 again) as text. Code "0" + id carries a
+// request; its answers have type id. "query res NAME" gets one code-"0"
+// message per value ("VALUE\n", or "!\n" when there is none), then an empty
+// code-"1" message; "set res NAME VALUE" stores VALUE as the only value and
+// gets code "1"; "quit" gets code "1" and ends the window once that answer
+// has been taken (two seconds at most); anything else gets code "1".
 
 #include <sys/ipc.h>
 #include <sys/msg.h>
@@ -38,6 +38,7 @@ constexpr size_t kTextLen = 120;  // bytes of text that travel with a message
 constexpr long kRequestType = 1;
 constexpr long kHandshakeType = 2;
 constexpr int kFirstConnId = 3;
+constexpr int kLastConnId = 255 - '0';  // highest id whose code still fits a byte
 
 struct Message {
   long mtype;
@@ -146,7 +147,10 @@ struct Window {
       if (code == '/') {
         if (mute) continue;
         pause_for(delay);
-        send(kHandshakeType, '2', std::to_string(next_id++));
+        send(kHandshakeType, '2', std::to_string(next_id));
+        // Ids come round again after the last one a code byte can carry; a
+        // client drains its type when it connects, so stale answers go.
+        next_id = next_id < kLastConnId ? next_id + 1 : kFirstConnId;
         continue;
       }
       record(text);
