@@ -1,6 +1,6 @@
 // Tests of the loop-window link against a real loop window (tools/loopwin)
-// and, for answers a loop window never gives, a peer thread. Keys 61001 to
-// 61099 belong to these tests, one key per test.
+// and, for answers a loop window never gives, a peer thread. Each test
+// uses queue keys of its own process (qeltest::window_key).
 
 #include <gtest/gtest.h>
 #include <sys/ipc.h>
@@ -54,9 +54,9 @@ bool waiting(int q, long type) {
 }  // namespace
 
 TEST(MqOpen, NoQueueForTheKeyGivesMinusOne) {
-  int stale = msgget(61001, 0);
+  int stale = msgget(qeltest::window_key(1), 0);
   if (stale >= 0) msgctl(stale, IPC_RMID, nullptr);
-  EXPECT_EQ(MQ_open(61001), -1);
+  EXPECT_EQ(MQ_open(qeltest::window_key(1)), -1);
   EXPECT_EQ(errno, ENOENT);  // the registry tells "not running" by it
   // Key 0 would make msgget create a private queue: treated as no window.
   errno = 0;
@@ -64,19 +64,19 @@ TEST(MqOpen, NoQueueForTheKeyGivesMinusOne) {
   EXPECT_EQ(errno, ENOENT);
 
   // A window that reached its time limit has removed its queue.
-  LoopWindow win(61001, {"-t", "0.3"});
+  LoopWindow win(qeltest::window_key(1), {"-t", "0.3"});
   ASSERT_TRUE(win.ready());
-  EXPECT_NE(MQ_open(61001), -1);
+  EXPECT_NE(MQ_open(qeltest::window_key(1)), -1);
   EXPECT_EQ(win.wait(5), 0);
-  EXPECT_EQ(MQ_open(61001), -1);
+  EXPECT_EQ(MQ_open(qeltest::window_key(1)), -1);
 }
 
 TEST(MqLink, HandshakeQueriesSettingsAndQuit) {
   TempDir dir;
   std::string log = dir.file("log");
-  LoopWindow win(61002, {"-l", log}, {"model=eta", "path=a", "path=b"});
+  LoopWindow win(qeltest::window_key(2), {"-l", log}, {"model=eta", "path=a", "path=b"});
   ASSERT_TRUE(win.ready());
-  int q = MQ_open(61002);
+  int q = MQ_open(qeltest::window_key(2));
   ASSERT_NE(q, -1);
   // Stale answers left in the queue: an old handshake and an old reply to id 3.
   raw_send(q, 2, "29");
@@ -117,16 +117,16 @@ TEST(MqLink, HandshakeQueriesSettingsAndQuit) {
   MQ_put(q, 3, "quit");
   EXPECT_EQ(replies(q, 3), (Replies{{1, ""}}));
   EXPECT_EQ(win.wait(5), 0);
-  EXPECT_EQ(MQ_open(61002), -1);  // the window removed its queue
+  EXPECT_EQ(MQ_open(qeltest::window_key(2)), -1);  // the window removed its queue
   EXPECT_EQ(read_file(log), "query res model\nquery res path\nquery res nothing\nset res model gfs x\n"
                             "set res label \nquery res model\nquery res label\n" +
                                 std::string(118, 'x') + "\nquit\n");
 }
 
 TEST(MqGet, PollsUntilADelayedReplyArrives) {
-  LoopWindow win(61003, {"-d", "0.6"});
+  LoopWindow win(qeltest::window_key(3), {"-d", "0.6"});
   ASSERT_TRUE(win.ready());
-  int q = MQ_open(61003);
+  int q = MQ_open(qeltest::window_key(3));
   int conn = MQ_connect(q);
   ASSERT_EQ(conn, 3);
   MESS_set(1, M_DEBUGD);
@@ -151,12 +151,12 @@ TEST(MqGet, PollsUntilADelayedReplyArrives) {
 }
 
 TEST(MqTimeLimit, SilentPeerEndsTheProcessWithStatus7) {
-  LoopWindow win(61004, {"-n"});
+  LoopWindow win(qeltest::window_key(4), {"-n"});
   ASSERT_TRUE(win.ready());
   auto t0 = std::chrono::steady_clock::now();
   auto o = run_child([] {
     MQ_set_time_limit(1);
-    MQ_connect(MQ_open(61004));
+    MQ_connect(MQ_open(qeltest::window_key(4)));
     printf("returned");
   });
   EXPECT_EQ(o.status, 7);
@@ -165,11 +165,11 @@ TEST(MqTimeLimit, SilentPeerEndsTheProcessWithStatus7) {
   EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(900));
 
   // A queue that nobody reads fills up and stops a send the same way.
-  int q = msgget(61006, IPC_CREAT | 0600);
+  int q = msgget(qeltest::window_key(6), IPC_CREAT | 0600);
   ASSERT_GE(q, 0);
   o = run_child([] {
     MQ_set_time_limit(1);
-    int q = MQ_open(61006);
+    int q = MQ_open(qeltest::window_key(6));
     for (int i = 0; i < 100000; i++) MQ_put(q, 3, "query res model");
     printf("returned");
   });
@@ -180,7 +180,7 @@ TEST(MqTimeLimit, SilentPeerEndsTheProcessWithStatus7) {
 }
 
 TEST(MqConnect, UnexpectedAnswersGiveMinusOne) {
-  int q = msgget(61005, IPC_CREAT | 0600);
+  int q = msgget(qeltest::window_key(5), IPC_CREAT | 0600);
   ASSERT_GE(q, 0);
   for (const char *answer : {"7", "5", "21", "2x", "2"}) {
     std::thread peer([q, answer] {
@@ -202,7 +202,7 @@ TEST(MqLink, InvalidQueueFailsAtOnce) {
   EXPECT_EQ(MQ_connect(-1), -1);
 
   // Null arguments fail without touching a working queue.
-  int q = msgget(61007, IPC_CREAT | 0600);
+  int q = msgget(qeltest::window_key(7), IPC_CREAT | 0600);
   ASSERT_GE(q, 0);
   raw_send(q, 3, "0waiting");
   const char *no_format = nullptr;

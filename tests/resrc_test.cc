@@ -27,6 +27,11 @@ using qeltest::run_child;
 using qeltest::TempDir;
 
 namespace {
+// The text of loop-window number `n` of this test process.
+std::string wk(int n) { return std::to_string(qeltest::window_key(n)); }
+}  // namespace
+
+namespace {
 
 // This tool's lists, in its order of registration.
 res_type kKey[] = {
@@ -435,10 +440,10 @@ TEST_F(Registry, CollectingPositionalDefinition) {
 }
 
 TEST_F(Registry, NoLoopWindowRunning) {
-  auto o = start({}, {"model"}, {"qeldefault=#62001:#62002x"});
+  auto o = start({}, {"model"}, {"qeldefault=#" + wk(1) + ":#" + wk(2) + "x"});
   EXPECT_EQ(o.err,
-            "RAVizir window: 62001 not running or no message queue exists\n"
-            "RAVizir window: 62002x not running or no message queue exists\n");
+            "RAVizir window: " + wk(1) + " not running or no message queue exists\n"
+            "RAVizir window: " + wk(2) + "x not running or no message queue exists\n");
   EXPECT_EQ(line(o, "model"), "unset");
 
   // No number, or not a number: no window, and no private queue that would
@@ -473,12 +478,12 @@ TEST_F(Registry, TheToolTakesItsSettingsFromEverySource) {
 
 TEST_F(Registry, LoopWindowValuesAndSettings) {
   std::string log = dir.file("log");
-  LoopWindow win(62011, {"-l", log}, {"model=eta", "parameter=full", "model_path=/w"});
+  LoopWindow win(qeltest::window_key(11), {"-l", log}, {"model=eta", "parameter=full", "model_path=/w"});
   ASSERT_TRUE(win.ready());
   dir.write("defs", "*output: table\n*model_path: /file\n");
   dir.write("later", "*model: ngm\n");
   auto o = start({"-id", "KIND", "-xyz", "3"}, {"model", "model_path", "output", "parameter", "identifier"},
-                 {"qeldefault=" + dir.file("defs") + ":#62011", "qelparam=prdash"});
+                 {"qeldefault=" + dir.file("defs") + ":#" + wk(11), "qelparam=prdash"});
   EXPECT_EQ(o.err, "");
   EXPECT_EQ(line(o, "model"), "eta");         // from the window
   EXPECT_EQ(line(o, "model_path"), "/w");     // the window comes after the file
@@ -500,18 +505,18 @@ TEST_F(Registry, LoopWindowValuesAndSettings) {
   EXPECT_EQ(win.wait(3), 0);  // "quit" ended it
 
   // A later file beats the window.
-  LoopWindow again(62012, {}, {"model=eta"});
+  LoopWindow again(qeltest::window_key(12), {}, {"model=eta"});
   ASSERT_TRUE(again.ready());
-  o = start({}, {"model"}, {"qeldefault=#62012:" + dir.file("later")});
+  o = start({}, {"model"}, {"qeldefault=#" + wk(12) + ":" + dir.file("later")});
   EXPECT_EQ(line(o, "model"), "ngm");
 }
 
 TEST_F(Registry, LoopWindowReplacedByAFailedOne) {
   std::string log = dir.file("log");
-  LoopWindow win(62013, {"-l", log});
+  LoopWindow win(qeltest::window_key(13), {"-l", log});
   ASSERT_TRUE(win.ready());
-  auto o = start({"-id", "KIND"}, {"identifier"}, {"qeldefault=#62013:#62014"});
-  EXPECT_EQ(o.err, "RAVizir window: 62014 not running or no message queue exists\n");
+  auto o = start({"-id", "KIND"}, {"identifier"}, {"qeldefault=#" + wk(13) + ":#" + wk(14)});
+  EXPECT_EQ(o.err, "RAVizir window: " + wk(14) + " not running or no message queue exists\n");
   EXPECT_EQ(line(o, "identifier"), "KIND");
   std::string got = qeltest::read_file(log);
   EXPECT_EQ(got.find("set res"), std::string::npos) << got;
@@ -520,11 +525,11 @@ TEST_F(Registry, LoopWindowReplacedByAFailedOne) {
 }
 
 TEST_F(Registry, LoopWindowThatNeverAnswers) {
-  LoopWindow win(62015, {"-n"});
+  LoopWindow win(qeltest::window_key(15), {"-n"});
   ASSERT_TRUE(win.ready());
   before_init = [] { MQ_set_time_limit(1); };
   want_status = 7;
-  auto o = start({}, {}, {"qeldefault=#62015"});
+  auto o = start({}, {}, {"qeldefault=#" + wk(15)});
   EXPECT_EQ(o.err, "Queue not responding!!\n");
 }
 
@@ -577,24 +582,24 @@ res_type kNone[] = {RES_null};
 }  // namespace
 
 TEST_F(Registry, LoopWindowRefusingTheConnection) {
-  FakePeer peer(62016, "9", {});
+  FakePeer peer(qeltest::window_key(16), "9", {});
   ASSERT_TRUE(peer.ok());
-  auto o = start({}, {"model"}, {"qeldefault=#62016"}, kModelOnly, kNone);
-  EXPECT_EQ(o.err, "RAVizir window: 62016 unable to connect\n");
+  auto o = start({}, {"model"}, {"qeldefault=#" + wk(16)}, kModelOnly, kNone);
+  EXPECT_EQ(o.err, "RAVizir window: " + wk(16) + " unable to connect\n");
 }
 
 TEST_F(Registry, LoopWindowRepliesWithoutLineEndOrNotRunning) {
   {
     // Only a line end is dropped: a reply cut short keeps its last character.
-    FakePeer peer(62017, "23", {"0eta", "1"});
+    FakePeer peer(qeltest::window_key(17), "23", {"0eta", "1"});
     ASSERT_TRUE(peer.ok());
-    auto o = start({}, {"model"}, {"qeldefault=#62017"}, kModelOnly, kNone);
+    auto o = start({}, {"model"}, {"qeldefault=#" + wk(17)}, kModelOnly, kNone);
     EXPECT_EQ(o.err, "");
     EXPECT_EQ(line(o, "model"), "eta");
   }
-  FakePeer peer(62018, "23", {"-"});
+  FakePeer peer(qeltest::window_key(18), "23", {"-"});
   ASSERT_TRUE(peer.ok());
-  auto o = start({}, {"model"}, {"qeldefault=#62018"}, kModelOnly, kNone);
+  auto o = start({}, {"model"}, {"qeldefault=#" + wk(18)}, kModelOnly, kNone);
   EXPECT_EQ(o.err, "RAVizir not running!\n");
   EXPECT_EQ(line(o, "model"), "unset");
 }

@@ -48,6 +48,13 @@ std::string read_file(const std::string &path) {
   return ss.str();
 }
 
+namespace {
+// The test process's own id, taken at start-up: forked children share it.
+const int test_pid = static_cast<int>(getpid());
+}  // namespace
+
+int window_key(int n) { return 0x40000000 + (test_pid % 0x400000) * 128 + (n & 127); }
+
 std::string data_file(const std::string &name) { return std::string(QEL_TEST_DATA) + "/" + name; }
 
 Output capture(const std::function<void()> &fn) {

@@ -60,6 +60,11 @@ std::string read_file(const std::string &path);
 /// The path of a file in tests/data.
 std::string data_file(const std::string &name);
 
+/// A System V queue key (a loop-window number) of this test process alone,
+/// the `n`th (0 to 127): keys differ between processes, so suites run at
+/// the same time on one machine never share a queue.
+int window_key(int n);
+
 /// A loopwin process serving window `key` (its System V queue key), started
 /// as `loopwin OPTIONS... KEY VALUES...` (options such as "-d", "0.5";
 /// values "NAME=VALUE"). The constructor waits up to 10 seconds for its
