@@ -337,5 +337,22 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
   return 0;
 }
 
+namespace {
+bool run_known = false;  // whether `block_run` holds the located block's run
+Date block_run{};
+}  // namespace
+
+int MOS_get_run(Date *run) {
+  if (!run_known || !run) return 0;
+  *run = block_run;
+  return 1;
+}
+
+int MOS_set_run(const Date *run) {
+  run_known = run != nullptr;
+  if (run) block_run = *run;
+  return 0;
+}
+
 int MOSU_read(int, MOSU_report *, int, int *) { return -1; }
 int MOSM_read(int, MOSM_report *, int, int *) { return -1; }

@@ -130,6 +130,13 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum);
 int MOSU_read(int ind, MOSU_report *report, int type, int *statnum);
 /// As MOS_read, for the extended-range bulletins.
 int MOSM_read(int ind, MOSM_report *report, int type, int *statnum);
+/// The run (initial date and hour, UTC) that the bulletin itself gives for
+/// the block or product located last by any reader: 1 and `*run`, or 0 when
+/// that text named no readable run. Each reader sets it when it locates.
+int MOS_get_run(Date *run);
+/// Records the run of the block just located (null: none known). Used by
+/// the readers.
+int MOS_set_run(const Date *run);
 
 // ---------------------------------------------------------------------------
 // Report printing (mos_tool.cc)
