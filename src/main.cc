@@ -50,6 +50,17 @@ bool is_set(const char *value) { return value && *value; }
   QEL_exit(0);
 }
 
+// After a retrieval: the run that the bulletin gives for the block read
+// becomes the initial time, so that the table is labelled with its own run
+// (the file's date may be unknown or name another run). The label is made
+// from a copy: making it may normalise the record.
+void settle_run(Date *datim, char *label) {
+  Date run;
+  if (MOS_get_run(&run)) *datim = run;
+  Date label_date = *datim;
+  DATE_make_label(&label_date, label);
+}
+
 [[noreturn]] void not_found() {
   MESS_print(M_WARN, "No data found!\n");
   QEL_exit(30);
@@ -90,10 +101,6 @@ int main(int argc, char **argv) {
   if (output && stricmp(output, "zim_fore") == 0) compact_line(&datim, id_string);
 
   MESS_print(M_MESS, "Searching for: %s...\n", id_string);
-  // The label is made from a copy: making it may normalise the record,
-  // and the unnormalised date still has to select the bulletin file.
-  Date label_date = datim;
-  DATE_make_label(&label_date, temp_str);
 
   const char *header = nullptr;
   switch (FLAG_get(4)) {
@@ -107,6 +114,7 @@ int main(int argc, char **argv) {
     case MOS_NGM_UA: {
       MOSU_report ua_report;
       if (MOSU_get_station(&datim, id_string, &ua_report) != 1) not_found();
+      settle_run(&datim, temp_str);
       MESS_print(M_PRINT, "  NGM MOS data for %s\nInitial time: %s\n\n", ua_report.id, temp_str);
       MOSU_print(&datim, &ua_report);
       return 0;
@@ -114,6 +122,7 @@ int main(int argc, char **argv) {
     case MOS_ETA_UA: {
       MOSU_report ua_report;
       if (MOSU_get_station(&datim, id_string, &ua_report) != 1) not_found();
+      settle_run(&datim, temp_str);
       MESS_print(M_PRINT, "  ETA MOS data for %s\nInitial time: %s\n\n", ua_report.id, temp_str);
       MOSU_print(&datim, &ua_report);
       return 0;
@@ -121,6 +130,7 @@ int main(int argc, char **argv) {
     case MOS_MRFX: {
       MOSM_report mrf_report;
       if (MOSM_get_station(&datim, id_string, &mrf_report) != 1) not_found();
+      settle_run(&datim, temp_str);
       MESS_print(M_PRINT, "  MRF MOS data for %s\nInitial time: %s\n\n", mrf_report.id, temp_str);
       MOSM_print(&datim, &mrf_report);
       return 0;
@@ -131,6 +141,7 @@ int main(int argc, char **argv) {
 
   MOS_report report;
   if (MOS_get_station(&datim, id_string, &report) != 1) not_found();
+  settle_run(&datim, temp_str);
   MESS_print(M_PRINT, header, report.id, temp_str);
   MOS_print(&datim, &report);
   return 0;

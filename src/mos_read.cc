@@ -349,8 +349,16 @@ int MOS_get_run(Date *run) {
 }
 
 int MOS_set_run(const Date *run) {
-  run_known = run != nullptr;
-  if (run) block_run = *run;
+  run_known = false;
+  if (!run) return 0;
+  // Only the year, month, day and hour count; the rest is made from them.
+  Date d = *run;
+  d.min = d.sec = 0;
+  if (d.year < 1900 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 || d.hour < 0 || d.hour > 23)
+    return 0;
+  int64_t secs = DATE_num_sec(&d);
+  if (DATE_get_gmdate(&secs, &block_run) != 0) return 0;
+  run_known = true;
   return 0;
 }
 

@@ -134,8 +134,9 @@ int MOSM_read(int ind, MOSM_report *report, int type, int *statnum);
 /// the block or product located last by any reader: 1 and `*run`, or 0 when
 /// that text named no readable run. Each reader sets it when it locates.
 int MOS_get_run(Date *run);
-/// Records the run of the block just located (null: none known). Used by
-/// the readers.
+/// Records the run of the block just located from its year (full), month,
+/// day and hour; the other fields are made from them. Null, or a date that
+/// is out of range, records that no run is known. Used by the readers.
 int MOS_set_run(const Date *run);
 
 // ---------------------------------------------------------------------------
