@@ -24,23 +24,29 @@ res_type res_pos[2] = {RES_filename, RES_null};
 
 bool is_set(const char *value) { return value && *value; }
 
+[[noreturn]] void not_found() {
+  MESS_print(M_WARN, "No data found!\n");
+  QEL_exit(30);
+}
+
 // The compact line: the reference station first, then the requested one;
-// either missing ends the run with status 30 and nothing printed.
+// either missing ends the run with status 30, "No data found!" on standard
+// error and nothing on standard output.
 [[noreturn]] void compact_line(Date *datim, const char *id_string) {
   int code = FLAG_get(4);
   switch (code) {
     case MOS_NGM: case MOS_ETA: case MOS_NAM: case MOS_AVN: case MOS_GFS: case MOS_GFSX: {
       MOS_report ref, sta;
       const char *ref_id = code == MOS_NGM ? "IND" : "KIND";
-      if (MOS_get_station(datim, ref_id, &ref) != 1) QEL_exit(30);
-      if (MOS_get_station(datim, id_string, &sta) != 1) QEL_exit(30);
+      if (MOS_get_station(datim, ref_id, &ref) != 1) not_found();
+      if (MOS_get_station(datim, id_string, &sta) != 1) not_found();
       MOS_zim_fore(code, &ref, &sta);
       break;
     }
     case MOS_MRFX: {
       MOSM_report ref, sta;
-      if (MOSM_get_station(datim, "IND", &ref) != 1) QEL_exit(30);
-      if (MOSM_get_station(datim, id_string, &sta) != 1) QEL_exit(30);
+      if (MOSM_get_station(datim, "IND", &ref) != 1) not_found();
+      if (MOSM_get_station(datim, id_string, &sta) != 1) not_found();
       MOSM_zim_fore(&ref, &sta);
       break;
     }
@@ -59,11 +65,6 @@ void settle_run(Date *datim, char *label) {
   if (MOS_get_run(&run)) *datim = run;
   Date label_date = *datim;
   DATE_make_label(&label_date, label);
-}
-
-[[noreturn]] void not_found() {
-  MESS_print(M_WARN, "No data found!\n");
-  QEL_exit(30);
 }
 
 }  // namespace

@@ -9,15 +9,19 @@
 // located last and the position of its heading, so that a second call for
 // the same number (type 26) goes straight back to that block and reads it.
 
+#include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "qelmos.h"
 
 namespace {
 
 // Reader state shared by every call of the process.
-int last_num = -1;   // station number of the block located last
-long last_pos = 0;   // position of that block's heading line
+int last_num = -1;      // station number of the block located last
+long last_pos = 0;      // position of that block's heading line
+bool headless = false;  // the file has no product heading of the family
+MOS_report scratch;     // rows scanned only to recognise them
 
 using Field = int32_t (MOS_report::*)[MOS_SLOTS];
 
@@ -59,14 +63,7 @@ struct Row {
 
 constexpr Grid kNgmHourly = {6, 3, 19, 0, 1};
 constexpr Grid kNgmSixHourly = {12, 6, 9, 2, 2};
-constexpr Grid kEtaHourly = {4, 3, 19, 0, 1};
-constexpr Grid kEtaSixHourly = {10, 6, 9, 2, 2};
-constexpr Grid kEtaTwelveHourly = {22, 12, 4, 6, 4};
 constexpr Grid kTwelveHourDays = {4, 4, 15, 0, 1};
-
-// The 21-column rows of AVN and GFS: 19 three-hourly columns, then the
-// two six-hourly ones (hours 66 and 72) of the same 3-character grid.
-constexpr Extra kSixHourlyTail[2] = {{61, 19}, {64, 20}};
 
 const Row kNgmRows[] = {
     {"MX/MN", "MN/MX", 5, Kind::Int, "%<3D", &MOS_report::ext_t, nullptr, 999, kNone, {24, 12, 4, 6, 4}, {}, 0, false},
@@ -87,53 +84,37 @@ const Row kNgmRows[] = {
     {"OBVIS", nullptr, 5, Kind::Obstruction, "%<3S", &MOS_report::obvis, nullptr, kNone, kNone, kNgmHourly, {}, 0, true},
 };
 
-// ETA and NAM. The thunderstorm rows sit on the same grid as the others:
-// "T06" fields start at 7 + 6i and "T12" fields at 13 + 12i, so an entry
-// such as "25/15" is read whole.
-const Row kEtaRows[] = {
-    {"X/N", "N/X", 3, Kind::Int, "%<3D", &MOS_report::ext_t, nullptr, 999, kNone, kEtaTwelveHourly, {}, 0, false},
-    {"TMP ", nullptr, 4, Kind::Int, "%<3D", &MOS_report::t, nullptr, 999, kNone, kEtaHourly, {}, 0, false},
-    {"DPT ", nullptr, 4, Kind::Int, "%<3D", &MOS_report::td, nullptr, 999, kNone, kEtaHourly, {}, 0, false},
-    {"CLD ", nullptr, 4, Kind::Cloud, "%<3S", &MOS_report::cover, nullptr, kNone, kNone, kEtaHourly, {}, 0, false},
-    {"WDR ", nullptr, 4, Kind::WindDir, "%<3D", &MOS_report::w_dir, nullptr, kNone, kNone, kEtaHourly, {}, 0, false},
-    {"WSP ", nullptr, 4, Kind::Int, "%<3D", &MOS_report::w_spd, nullptr, 99, kNone, kEtaHourly, {}, 0, false},
-    {"P06 ", nullptr, 4, Kind::Int, "%<3!   !D", &MOS_report::pop6, nullptr, 999, kNone, kEtaSixHourly, {}, 0, false},
-    {"P12 ", nullptr, 4, Kind::Int, "%<3!   !D", &MOS_report::pop12, nullptr, 999, kNone, kEtaTwelveHourly, {}, 0, false},
-    {"Q06", nullptr, 3, Kind::Int, "%<3!   !D", &MOS_report::qpf6, nullptr, 999, kNone, kEtaSixHourly, {}, 0, false},
-    {"Q12", nullptr, 3, Kind::Int, "%<3!   !D", &MOS_report::qpf12, nullptr, 999, kNone, kEtaTwelveHourly, {}, 0, false},
-    {"T06", nullptr, 3, Kind::Pair, "%<3D/%<2D", &MOS_report::pot6, &MOS_report::post6, 999, 99, {7, 6, 9, 2, 2}, {}, 0, false},
-    {"T12", nullptr, 3, Kind::Pair, "%<3D/%<2D", &MOS_report::pot12, &MOS_report::post12, 999, 99, {13, 12, 4, 4, 4}, {}, 0, false},
-    {"SNW", nullptr, 3, Kind::Int, "%2D", &MOS_report::qsf12, nullptr, kNone, kNone, {10, 12, 5, 2, 4}, {}, 0, false},
-    {"CIG", nullptr, 3, Kind::Int, "%<3D", &MOS_report::hght, nullptr, 9, kNone, kEtaHourly, {}, 0, false},
-    {"VIS", nullptr, 3, Kind::Int, "%<3D", &MOS_report::vis, nullptr, 9, kNone, kEtaHourly, {}, 0, false},
-    {"OBV ", nullptr, 4, Kind::Obstruction, "%<3S", &MOS_report::obvis, nullptr, kNone, kNone, kEtaHourly, {}, 0, true},
+// ETA, NAM, AVN and GFS. Every row stands on one grid of three-character
+// fields, 4-6, 7-9, ... (slot k at 4 + 3k; 19 slots for ETA, 21 for the
+// others), and each row is read field by field: a field that holds a value
+// gives the value of its slot, a blank field leaves the slot missing. The
+// twelve-hour rows do not sit on the same fields in every run (06Z and 18Z
+// runs move some of them by two slots, and not always the same ones), so no
+// fixed column list would do. A thunderstorm pair ("25/ 7") is found by its
+// slash: a "/" at 4 + 3k ends with its second number the field of slot k.
+// "TYP " letters are the last character of their field. "SNW" is read for
+// ETA, NAM and GFS only (AVN bulletins use that row otherwise).
+constexpr Grid kFields = {0, 0, 0, 0, 0};  // the family's field grid
+const Row kGridRows[] = {
+    {"X/N", "N/X", 3, Kind::Int, "%<3D", &MOS_report::ext_t, nullptr, 999, kNone, kFields, {}, 0, false},
+    {"TMP ", nullptr, 4, Kind::Int, "%<3D", &MOS_report::t, nullptr, 999, kNone, kFields, {}, 0, false},
+    {"DPT ", nullptr, 4, Kind::Int, "%<3D", &MOS_report::td, nullptr, 999, kNone, kFields, {}, 0, false},
+    {"CLD ", nullptr, 4, Kind::Cloud, "%<3S", &MOS_report::cover, nullptr, kNone, kNone, kFields, {}, 0, false},
+    {"WDR ", nullptr, 4, Kind::WindDir, "%<3D", &MOS_report::w_dir, nullptr, kNone, kNone, kFields, {}, 0, false},
+    {"WSP ", nullptr, 4, Kind::Int, "%<3D", &MOS_report::w_spd, nullptr, 99, kNone, kFields, {}, 0, false},
+    {"P06 ", nullptr, 4, Kind::Int, "%<3!   !D", &MOS_report::pop6, nullptr, 999, kNone, kFields, {}, 0, false},
+    {"P12 ", nullptr, 4, Kind::Int, "%<3!   !D", &MOS_report::pop12, nullptr, 999, kNone, kFields, {}, 0, false},
+    {"Q06", nullptr, 3, Kind::Int, "%<3!   !D", &MOS_report::qpf6, nullptr, 999, kNone, kFields, {}, 0, false},
+    {"Q12", nullptr, 3, Kind::Int, "%<3!   !D", &MOS_report::qpf12, nullptr, 999, kNone, kFields, {}, 0, false},
+    {"T06", nullptr, 3, Kind::Pair, "%<3D/%<2D", &MOS_report::pot6, &MOS_report::post6, 999, 99, kFields, {}, 0, false},
+    {"T12", nullptr, 3, Kind::Pair, "%<3D/%<2D", &MOS_report::pot12, &MOS_report::post12, 999, 99, kFields, {}, 0, false},
+    {"TYP ", nullptr, 4, Kind::PrecipType, "%<1S", &MOS_report::ptype, nullptr, kNone, kNone, kFields, {}, 0, false},
+    {"SNW", nullptr, 3, Kind::Int, "%<3D", &MOS_report::qsf12, nullptr, kNone, kNone, kFields, {}, 0, false},
+    {"CIG", nullptr, 3, Kind::Int, "%<3D", &MOS_report::hght, nullptr, 9, kNone, kFields, {}, 0, false},
+    {"VIS", nullptr, 3, Kind::Int, "%<3D", &MOS_report::vis, nullptr, 9, kNone, kFields, {}, 0, false},
+    {"OBV ", nullptr, 4, Kind::Obstruction, "%<3S", &MOS_report::obvis, nullptr, kNone, kNone, kFields, {}, 0, true},
 };
-
-// AVN and GFS: the ETA grid plus the six-hourly tail. "TYP " letters are
-// the last character of their 3-character fields. The "SNW" row is read
-// for GFS only (AVN bulletins use that row otherwise).
-#define TAIL {kSixHourlyTail[0], kSixHourlyTail[1]}, 2
-const Row kGfsRows[] = {
-    {"X/N", "N/X", 3, Kind::Int, "%<3D", &MOS_report::ext_t, nullptr, 999, kNone, kEtaTwelveHourly, {{64, 20}}, 1, false},
-    {"TMP ", nullptr, 4, Kind::Int, "%<3D", &MOS_report::t, nullptr, 999, kNone, kEtaHourly, TAIL, false},
-    {"DPT ", nullptr, 4, Kind::Int, "%<3D", &MOS_report::td, nullptr, 999, kNone, kEtaHourly, TAIL, false},
-    {"CLD ", nullptr, 4, Kind::Cloud, "%<3S", &MOS_report::cover, nullptr, kNone, kNone, kEtaHourly, TAIL, false},
-    {"WDR ", nullptr, 4, Kind::WindDir, "%<3D", &MOS_report::w_dir, nullptr, kNone, kNone, kEtaHourly, TAIL, false},
-    {"WSP ", nullptr, 4, Kind::Int, "%<3D", &MOS_report::w_spd, nullptr, 99, kNone, kEtaHourly, TAIL, false},
-    {"P06 ", nullptr, 4, Kind::Int, "%<3!   !D", &MOS_report::pop6, nullptr, 999, kNone, kEtaSixHourly, TAIL, false},
-    {"P12 ", nullptr, 4, Kind::Int, "%<3!   !D", &MOS_report::pop12, nullptr, 999, kNone, kEtaTwelveHourly, TAIL, false},
-    {"Q06", nullptr, 3, Kind::Int, "%<3!   !D", &MOS_report::qpf6, nullptr, 999, kNone, kEtaSixHourly, TAIL, false},
-    {"Q12", nullptr, 3, Kind::Int, "%<3!   !D", &MOS_report::qpf12, nullptr, 999, kNone, kEtaTwelveHourly, {{64, 20}}, 1, false},
-    {"T06", nullptr, 3, Kind::Pair, "%<3D/%<2D", &MOS_report::pot6, &MOS_report::post6, 999, 99, {7, 6, 9, 2, 2}, {{61, 20}}, 1, false},
-    {"T12", nullptr, 3, Kind::Pair, "%<3D/%<2D", &MOS_report::pot12, &MOS_report::post12, 999, 99, {13, 12, 4, 4, 4}, {{59, 19}}, 1, false},
-    {"TYP ", nullptr, 4, Kind::PrecipType, "%<1S", &MOS_report::ptype, nullptr, kNone, kNone, {6, 3, 19, 0, 1}, {{63, 19}, {66, 20}}, 2, false},
-    {"SNW", nullptr, 3, Kind::Int, "%1D", &MOS_report::qsf12, nullptr, kNone, kNone, {24, 12, 4, 6, 4}, {{66, 20}}, 1, false},
-    {"CIG", nullptr, 3, Kind::Int, "%<3D", &MOS_report::hght, nullptr, 9, kNone, kEtaHourly, TAIL, false},
-    {"VIS", nullptr, 3, Kind::Int, "%<3D", &MOS_report::vis, nullptr, 9, kNone, kEtaHourly, TAIL, false},
-    {"OBV ", nullptr, 4, Kind::Obstruction, "%<3S", &MOS_report::obvis, nullptr, kNone, kNone, kEtaHourly, TAIL, true},
-};
-#undef TAIL
-constexpr int kGfsSnowRow = 13;  // index of "SNW" in kGfsRows
+constexpr int kGridSnowRow = 13;  // index of "SNW" in kGridRows
 
 // MRF and GFSX: 15 twelve-hourly columns; the block ends at its blank
 // line. 12Z runs label the temperature row "N/X". The GFSX "SNW" row holds
@@ -148,10 +129,11 @@ const Row kMrfRows[] = {
     {"P12 ", nullptr, 4, Kind::Int, "%<3!   !D", &MOS_report::pop12, nullptr, 999, kNone, kTwelveHourDays, {}, 0, false},
     {"Q12", nullptr, 3, Kind::Int, "%<3!   !D", &MOS_report::qpf12, nullptr, 999, kNone, kTwelveHourDays, {}, 0, false},
     {"TYP ", nullptr, 4, Kind::PrecipType, "%<3S", &MOS_report::ptype, nullptr, kNone, kNone, kTwelveHourDays, {}, 0, false},
+    {"T12", nullptr, 3, Kind::Int, "%<3D", &MOS_report::pot12, nullptr, 999, kNone, kTwelveHourDays, {}, 0, false},
     {"SNW", nullptr, 3, Kind::Int, "%1D", &MOS_report::qsf12, nullptr, kNone, kNone, {14, 8, 4, 2, 2}, {}, 0, false},
     {"SNW", nullptr, 3, Kind::Int, "%1D", &MOS_report::qsf12, nullptr, kNone, kNone, {18, 8, 4, 3, 2}, {}, 0, false},
 };
-constexpr int kMrfSnowRows = 8;  // first "SNW" row in kMrfRows: GFSX only
+constexpr int kMrfSnowRows = 9;  // first "SNW" row in kMrfRows: GFSX only
 
 struct Family {
   const char *pattern;
@@ -159,6 +141,7 @@ struct Family {
   int slots;
   const Row *rows;
   int n_rows;
+  bool on_fields;  // rows are read field by field on the three-character grid
 };
 
 template <int N>
@@ -168,25 +151,27 @@ constexpr int count_of(const Row (&)[N]) {
 
 // The family of a model code, or false for a code this reader does not know.
 bool family_of(int code, Family *f) {
+  constexpr const char *kGfsPattern = "(FOPA21|FOUS2[123456]|FOAK3[789])";
+  constexpr const char *kExtendedPattern = "(FEPA20|FEUS2[123456]|FEAK3[789])";
   switch (code) {
-    case MOS_NGM: *f = {"(FOUS14|FOAK2[56789])", "NGM MOS", 19, kNgmRows, count_of(kNgmRows)}; return true;
-    case MOS_ETA: *f = {"(FOUS4[456789])", "ETA MOS", 19, kEtaRows, count_of(kEtaRows)}; return true;
-    case MOS_NAM: *f = {"(FOUS4[456789])", "NAM MOS", 19, kEtaRows, count_of(kEtaRows)}; return true;
-    case MOS_AVN:
-      *f = {"(FOPA21|FOUS2[123456]|FOAK3[789])", "AVN MOS", 21, kGfsRows, count_of(kGfsRows)};
+    case MOS_NGM:
+      *f = {"(FOUS14|FOAK2[56789])", "NGM MOS", 19, kNgmRows, count_of(kNgmRows), false};
       return true;
-    case MOS_GFS:
-      *f = {"(FOPA21|FOUS2[123456]|FOAK3[789])", "GFS MOS", 21, kGfsRows, count_of(kGfsRows)};
+    case MOS_ETA: *f = {"(FOUS4[456789])", "ETA MOS", 19, kGridRows, count_of(kGridRows), true}; return true;
+    case MOS_NAM:
+      *f = {"(FOUS4[456789]|FOPA4[0123456789])", "NAM MOS", 21, kGridRows, count_of(kGridRows), true};
       return true;
-    case MOS_MRF: *f = {"(FEPA20|FEUS2[123456])", "MRF MOS", 15, kMrfRows, count_of(kMrfRows)}; return true;
-    case MOS_GFSX: *f = {"(FEPA20|FEUS2[123456])", "GFSX MOS", 15, kMrfRows, count_of(kMrfRows)}; return true;
+    case MOS_AVN: *f = {kGfsPattern, "AVN MOS", 21, kGridRows, count_of(kGridRows), true}; return true;
+    case MOS_GFS: *f = {kGfsPattern, "GFS MOS", 21, kGridRows, count_of(kGridRows), true}; return true;
+    case MOS_MRF: *f = {kExtendedPattern, "MRF MOS", 15, kMrfRows, count_of(kMrfRows), false}; return true;
+    case MOS_GFSX: *f = {kExtendedPattern, "GFSX MOS", 15, kMrfRows, count_of(kMrfRows), false}; return true;
     default: return false;
   }
 }
 
 // Whether row `index` of the family of `code` is read at all.
 bool row_applies(int code, const Row *rows, int index) {
-  if (rows == kGfsRows && index == kGfsSnowRow) return code == MOS_GFS;
+  if (rows == kGridRows && index == kGridSnowRow) return code != MOS_AVN;
   if (rows == kMrfRows && index >= kMrfSnowRows) return code == MOS_GFSX;
   return true;
 }
@@ -197,7 +182,7 @@ void fill_hours(int code, MOS_report *report) {
     return;
   }
   for (int i = 0; i < 19; i++) report->hour[i] = 3 * i + 6;
-  if (code == MOS_AVN || code == MOS_GFS) {
+  if (code == MOS_AVN || code == MOS_GFS || code == MOS_NAM) {
     report->hour[19] = 66;
     report->hour[20] = 72;
   }
@@ -215,6 +200,8 @@ void copy_identifier(const char *line, char *id) {
 }
 
 bool starts_with(const char *text, const char *label, int n) { return strncmp(text, label, n) == 0; }
+
+bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // Scans one column of a row at character `at` into slot `slot`.
 void scan_column(parse_param *p, const Row &row, int code, int at, int slot, MOS_report *r) {
@@ -248,6 +235,12 @@ void scan_column(parse_param *p, const Row &row, int code, int at, int slot, MOS
       int pick = row.kind == Kind::Cloud ? 1 : row.kind == Kind::Obstruction ? 2 : 0;
       if (static_cast<int>(strlen(text)) <= pick) break;
       char c = text[pick];
+      // Today's bulletins write two-letter obstructions (" FG", " BR"):
+      // both letters are kept. The NGM writes one letter.
+      if (row.kind == Kind::Obstruction && code != MOS_NGM && is_letter(text[1]) && is_letter(text[2])) {
+        v1 = MOS_code2(text[1], text[2]);
+        break;
+      }
       if (row.kind == Kind::Cloud) {
         bool twelve_hourly = code == MOS_MRF || code == MOS_GFSX;
         if (!twelve_hourly && c == 'X') c = ' ';
@@ -255,6 +248,31 @@ void scan_column(parse_param *p, const Row &row, int code, int at, int slot, MOS
       }
       v1 = c;
       break;
+    }
+  }
+}
+
+// Whether the three characters of text from `at` (of `len`) are all blanks
+// or lie beyond the end of the text.
+bool blank_field(const char *text, int len, int at) {
+  for (int c = at; c < at + 3 && c < len; c++)
+    if (text[c] != ' ') return false;
+  return true;
+}
+
+// Reads a row field by field on the grid of `slots` three-character fields.
+void scan_fields(const char *text, const Row &row, int code, int slots, MOS_report *r) {
+  parse_param p;
+  scanp_set(&p, text);
+  int len = static_cast<int>(strlen(text));
+  for (int k = 0; k < slots; k++) {
+    int field = 4 + 3 * k;
+    if (row.kind == Kind::Pair) {
+      if (field < len && text[field] == '/') scan_column(&p, row, code, field - 3, k, r);
+    } else if (row.kind == Kind::PrecipType) {
+      if (field + 2 < len && text[field + 2] != ' ') scan_column(&p, row, code, field + 2, k, r);
+    } else if (!blank_field(text, len, field)) {
+      scan_column(&p, row, code, field, k, r);
     }
   }
 }
@@ -271,26 +289,76 @@ bool matches(const char *text, const Row &row) {
   return starts_with(text, row.label, row.cmp) || (row.alt && starts_with(text, row.alt, row.cmp));
 }
 
+// Whether a line is one of the lines that head a block's rows: the dates
+// and hours of its columns ("DT /JAN  1", "HR   06 09", "FHR  24", NGM's
+// "DAY /MAR" and "HOUR"), written as the feed writes them or with the one
+// blank of a web copy in front.
+bool is_layout_line(const char *line) {
+  if (line[0] == ' ' && line[1] != ' ') line++;
+  for (const char *label : {"DT ", "HR ", "FHR ", "DAY ", "HOUR "})
+    if (starts_with(line, label, static_cast<int>(strlen(label)))) return true;
+  return false;
+}
+
 // Reads one row line into the report; true when it was the row that ends
 // the block. Copies taken from web pages put one blank before every line:
-// such a row is read with every column one character to the right.
-bool read_row(const char *line, const Family &f, int code, MOS_report *r) {
+// such a row is read with every column one character to the right. *known
+// tells whether the line is a row or a layout line of the family at all.
+bool read_row(const char *line, const Family &f, int code, MOS_report *r, bool *known) {
   bool ends = false;
+  bool any = false;
   for (int pass = 0; pass < 2; pass++) {
     const char *text = line + pass;
     if (pass == 1 && !(line[0] == ' ' && line[1] != ' ' && line[1] != '\0')) break;
-    bool any = false;
     for (int i = 0; i < f.n_rows; i++) {
       const Row &row = f.rows[i];
-      if (!row_applies(code, f.rows, i) || !matches(text, row)) continue;
-      scan_row(text, row, code, r);
+      if (!matches(text, row)) continue;
       any = true;
+      if (!row_applies(code, f.rows, i)) continue;
+      if (f.on_fields)
+        scan_fields(text, row, code, f.slots, r);
+      else
+        scan_row(text, row, code, r);
       if (row.ends_block) ends = true;
     }
     if (any) break;
   }
+  if (known) *known = any || is_layout_line(line);
   return ends;
 }
+
+}  // namespace
+
+namespace {
+
+// A station heading names its run after the marker: "1/01/2014  0000 UTC"
+// (NGM: "3/06/91  0000 UTC", two-digit years below 50 are 20xx). Records it,
+// or that the heading gives none.
+void record_run(const char *line, const char *marker) {
+  const char *p = strstr(line, marker);
+  if (!p) {
+    MOS_set_run(nullptr);
+    return;
+  }
+  p += strlen(marker);  // the text before is never a digit: p[-1] is safe
+  int month = 0, day = 0, year = 0, hhmm = 0, used = 0;
+  for (; *p; p++) {
+    if (*p < '0' || *p > '9' || (p[-1] >= '0' && p[-1] <= '9')) continue;
+    if (sscanf(p, "%2d/%2d/%4d %4d UTC%n", &month, &day, &year, &hhmm, &used) == 4 && used > 0) {
+      if (year < 50) year += 2000;
+      else if (year < 100) year += 1900;
+      Date run = {year, month, day, QEL_MISS, QEL_MISS, hhmm / 100, 0, 0};
+      if (hhmm % 100 == 0) {
+        MOS_set_run(&run);
+        return;
+      }
+    }
+    break;
+  }
+  MOS_set_run(nullptr);
+}
+
+constexpr int kBlankEnd = 0x100;  // the product reader's status: a blank line ended the part
 
 }  // namespace
 
@@ -315,11 +383,19 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
     n = 3;
   } else {
     int status = PAR_get_status(ind);
-    if (*statnum == 0 || (status & 4))
-      if (PAR_search(ind, f.pattern) == -1) return -1;
+    if (*statnum == 0) headless = false;
+    if (!headless && (*statnum == 0 || (status & 4))) {
+      if (PAR_search(ind, f.pattern) == -1) {
+        if (*statnum != 0) return -1;
+        // No heading of the family anywhere in the file (a block saved
+        // from a web page, the output of grep): the file is one product.
+        PAR_rewind(ind);
+        headless = true;
+      }
+    }
     while (!strstr(line, f.marker)) {
       if (PAR_read(ind, 0, n++, line) == -1) return -1;
-      if (PAR_get_status(ind) & 4)
+      if ((PAR_get_status(ind) & 4) && !headless)
         if (PAR_search(ind, f.pattern) == -1) return -1;
     }
     last_pos = PAR_get_pos(ind);
@@ -329,12 +405,42 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
   MESS_print(M_DEBUGA, "ID: %s\n", line);
   copy_identifier(line, report->id);
   fill_hours(code, report);
+  record_run(line, f.marker);
 
-  while (PAR_read(ind, 0, n++, line) > 0) {
-    if (type != MOS_READ_FULL) continue;
-    if (read_row(line, f, code, report)) return 0;
+  // Rows, up to the blank line that ends the block. Some archives write
+  // every line of a product followed by an empty line: a block whose
+  // heading is followed by a blank and then by a line of the block is read
+  // as double-spaced, where single blanks separate its lines and two in a
+  // row end it.
+  bool spaced = false;
+  bool after_blank = false;
+  bool first = true;
+  for (;;) {
+    int got = PAR_read(ind, 0, n++, line);
+    if (got > 0) {
+      after_blank = false;
+      bool check = first && spaced;
+      first = false;
+      if (type != MOS_READ_FULL && !check) continue;
+      bool known = false;
+      bool ends = read_row(line, f, code, type == MOS_READ_FULL ? report : &scratch, &known);
+      if (check && !known) {
+        // Not the block's rows after all: leave the line to the next call.
+        PAR_seek(ind, PAR_get_pos(ind));
+        return 0;
+      }
+      if (ends && type == MOS_READ_FULL) return 0;
+      continue;
+    }
+    if (got < 0 || PAR_get_status(ind) != kBlankEnd) return 0;
+    if (first) {
+      if (spaced) return 0;
+      spaced = true;  // a blank right after the heading: look at the next line
+      continue;
+    }
+    if (!spaced || after_blank) return 0;
+    after_blank = true;
   }
-  return 0;
 }
 
 namespace {
@@ -358,6 +464,7 @@ int MOS_set_run(const Date *run) {
     return 0;
   int64_t secs = DATE_num_sec(&d);
   if (DATE_get_gmdate(&secs, &block_run) != 0) return 0;
+  block_run.min = block_run.sec = QEL_MISS;  // a run names its hour: labels read "00Z"
   run_known = true;
   return 0;
 }

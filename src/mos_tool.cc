@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "qelmos.h"
 #include "qelresrc.h"
@@ -134,21 +135,72 @@ int MOS_close(int ind) { return PAR_close(ind); }
 
 namespace {
 
+// Whether two dates name the same run: the same date and hour.
+bool same_run(const Date &a, const Date &b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour;
+}
+
+// The run of `date` as full fields (two-digit years widened), or false
+// when it names no run (its date or hour is unset).
+bool requested_run(const Date *date, Date *run) {
+  if (!date || date->year == QEL_MISS || date->month == QEL_MISS || date->day == QEL_MISS ||
+      date->hour == QEL_MISS)
+    return false;
+  Date d = *date;
+  d.min = d.sec = 0;
+  int64_t secs = DATE_num_sec(&d);
+  return DATE_get_gmdate(&secs, run) == 0;
+}
+
+std::string run_label(const Date &run) {
+  Date d = run;
+  char label[80] = "";
+  DATE_make_label(&d, label);
+  return label;
+}
+
 // Walks the station blocks of the bulletin file of `date` with `reader`
 // until one carries `id` (ignoring case), then reads that block in full.
+// A file may hold the station's blocks of several runs (a day of a feed):
+// when the date names a run, the block of that run is read; when no block
+// is of it, the first block of the station is, with a warning that names
+// the run it holds (the driver then labels the table with that run).
 template <typename Report>
 int get_station(Date *date, const char *id, Report *report, int (*reader)(int, Report *, int, int *)) {
   if (!id || !report) return 0;  // nothing to look for, or nowhere to put it
+  Date want;
+  bool by_run = requested_run(date, &want);
   int ind = MOS_open(date);
+  int first = -1;  // the station's first block whose run is another
+  Date first_run{};
   int k = 0;
   int found = 0;
   while (reader(ind, report, MOS_LOCATE, &k) != -1) {
     if (stricmp(report->id, id) == 0) {
-      found = 1;
-      reader(ind, report, MOS_READ_FULL, &k);
-      break;
+      Date run;
+      if (!by_run || !MOS_get_run(&run) || same_run(run, want)) {
+        found = 1;
+        reader(ind, report, MOS_READ_FULL, &k);
+        break;
+      }
+      if (first < 0) {
+        first = k;
+        first_run = run;
+      }
     }
     k++;
+  }
+  if (!found && first >= 0) {
+    // Walk again to the first block, so that the reader stands on it.
+    for (k = 0; k <= first; k++)
+      if (reader(ind, report, MOS_LOCATE, &k) == -1) break;
+    if (k > first) {
+      k = first;
+      reader(ind, report, MOS_READ_FULL, &k);
+      found = 1;
+      MESS_print(M_WARN, "%s: the file holds the run of %s, not %s\n", report->id, run_label(first_run).c_str(),
+                 run_label(want).c_str());
+    }
   }
   MOS_close(ind);
   return found;
@@ -201,7 +253,7 @@ float MOS_snow6(MOS_report *report, int ind) {
 float MOS_snow12(MOS_report *report, int ind) {
   if (ind < 0 || ind >= MOS_SLOTS) return QEL_MISS;
   int m = report->model;
-  if ((m == MOS_NGM || m == MOS_GFS || m == MOS_GFSX) && report->qsf12[ind] > 0)
+  if ((m == MOS_NGM || m == MOS_NAM || m == MOS_GFS || m == MOS_GFSX) && report->qsf12[ind] > 0)
     return static_cast<float>(report->qsf12[ind]);
   return QEL_MISS;
 }
@@ -213,8 +265,15 @@ int MOS_weather6(MOS_report *report, int ind, char *wx6) {
   auto set = [wx6](const char *text) { str_copy(wx6, text, 5); };
 
   if (r.pop6[ind] < 25) {  // a missing value counts as below
-    if (r.vis[ind] > 0 && r.vis[ind] < 4 && r.obvis[ind] == 'F') set("F");
-    if (r.vis[ind] > 0 && r.vis[ind] < 5 && r.obvis[ind] == 'H') set("H");
+    // Fog and mist under the fog condition, haze and blowing under the
+    // haze one; today's bulletins write two letters, the NGM one.
+    int ob = r.obvis[ind];
+    bool fog_vis = r.vis[ind] > 0 && r.vis[ind] < 4;
+    bool haze_vis = r.vis[ind] > 0 && r.vis[ind] < 5;
+    if (fog_vis && (ob == 'F' || ob == MOS_code2('F', 'G'))) set("F");
+    if (fog_vis && ob == MOS_code2('B', 'R')) set("BR");
+    if (haze_vis && (ob == 'H' || ob == MOS_code2('H', 'Z'))) set("H");
+    if (haze_vis && ob == MOS_code2('B', 'L')) set("BL");
     return 0;
   }
   if (r.post6[ind] >= 21) {
@@ -273,6 +332,7 @@ Date valid_time(int64_t base, int64_t offset) {
 const char *cover_text(int cover) {
   switch (cover) {
     case 'C': return " CLR ";
+    case 'F': return " FEW ";
     case 'S': return " SCT ";
     case 'B': return " BKN ";
     case 'O': return " OVC ";
@@ -297,8 +357,10 @@ int MOS_print(Date *date, MOS_report *report) {
   int64_t base = DATE_num_sec(date);
   const MOS_report &r = *report;
   int num = r.num < 0 ? 0 : r.num > MOS_SLOTS ? MOS_SLOTS : r.num;
+  bool twelve_hourly = r.model == MOS_MRF || r.model == MOS_GFSX;
   for (int i = 0; i < num; i++) {
-    if (!output && i % 2) continue;
+    // Without "full": every six hours (every 24 for the twelve-hourly families).
+    if (!output && (twelve_hourly ? i % 2 != 0 : r.hour[i] % 6 != 0)) continue;
     Date v = valid_time(base, int64_t(r.hour[i]) * 3600);
     MESS_print(M_PRINT, " %3d   %2d/%2.2dZ  ", r.hour[i], v.day, v.hour);
     print_int(M_PRINT, r.t[i], " %3d ", "   - ", "     ");
@@ -309,8 +371,11 @@ int MOS_print(Date *date, MOS_report *report) {
     print_float(M_PRINT, cil, cil != QEL_MISS && cil < 500, " %3.0f", "   -", "    ");
     const char *cov = cover_text(r.cover[i]);
     MESS_print(M_PRINT, "%s", cov ? cov : miss_dash ? "   - " : "     ");
+    // Under a mile the visibility keeps one decimal ("0.4"); the NGM's
+    // categories keep their whole miles.
     float vis = MOS_vis(report, i);
-    print_float(M_PRINT, vis, vis != QEL_MISS && vis < 500, "%3.0f ", "  - ", "    ");
+    const char *vis_format = vis < 1 && r.model != MOS_NGM ? "%3.1f " : "%3.0f ";
+    print_float(M_PRINT, vis, vis != QEL_MISS && vis < 500, vis_format, "  - ", "    ");
     char wx[5];
     MOS_weather6(report, i, wx);
     if (!wx[0] && miss_dash)
@@ -398,15 +463,25 @@ int MOS_zim_fore(int code, const MOS_report *ref, const MOS_report *sta) {
   }
   if (code != MOS_NGM && code != MOS_ETA && code != MOS_NAM && code != MOS_AVN && code != MOS_GFS) return 0;
 
-  // Slots 6, 10, 14 are hours 24, 36, 48; slot 8 is hour 30.
-  MESS_print(M_PRINT, "%d %d %d ", ref->ext_t[6], ref->ext_t[10], ref->ext_t[14]);
-  MESS_print(M_PRINT, "%d %d %d ", ref->pop12[6], ref->pop12[10], ref->pop12[14]);
+  // Slots 6, 10, 14 are hours 24, 36, 48; slot 8 is hour 30. The
+  // twelve-hour values of 06Z and 18Z runs end at hours 18, 30 and 42
+  // (slots 4, 8, 12): a group whose slot 6 is empty while slot 4 holds a
+  // value takes those. The NGM's own rule stands for its station's PoP12.
+  auto group = [code](const int32_t *v, const char *format) {
+    bool off_run = code != MOS_NGM && v[6] == QEL_MISS && v[4] != QEL_MISS;
+    if (off_run)
+      MESS_print(M_PRINT, format, v[4], v[8], v[12]);
+    else
+      MESS_print(M_PRINT, format, v[6], v[10], v[14]);
+  };
+  group(ref->ext_t, "%d %d %d ");
+  group(ref->pop12, "%d %d %d ");
   MESS_print(M_PRINT, "%d %d ", ref->w_dir[8] / 10, ref->w_spd[8]);
-  MESS_print(M_PRINT, "%d %d %d ", sta->ext_t[6], sta->ext_t[10], sta->ext_t[14]);
+  group(sta->ext_t, "%d %d %d ");
   if (code == MOS_NGM && sta->pop12[6] == QEL_MISS)  // NGM: the 18, 30 and 42-hour values instead
     MESS_print(M_PRINT, "%d %d %d\n", sta->pop12[4], sta->pop12[8], sta->pop12[12]);
   else
-    MESS_print(M_PRINT, "%d %d %d\n", sta->pop12[6], sta->pop12[10], sta->pop12[14]);
+    group(sta->pop12, "%d %d %d\n");
   return 1;
 }
 

@@ -20,6 +20,8 @@
 #include <cstring>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "qel.h"
 
 namespace {
@@ -281,6 +283,18 @@ bool parse_index_line(const char *buf, long *off, char *text, int size) {
   return true;
 }
 
+// Whether `name` is an existing file that is not a directory.
+bool is_plain_file(const char *name) {
+  struct stat st;
+  return name[0] && stat(name, &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+// Whether two names are one file.
+bool same_file(const char *a, const char *b) {
+  struct stat sa, sb;
+  return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 }  // namespace
 
 int PAR_set_in_file(const char *str) {
@@ -301,14 +315,23 @@ int PAR_open(Date *date) {
   char name[QEL_NAME_LEN];
   FILE_get_filename(name);
   if (FILE_is_stdio(name)) infile[0] = '\0';
-  // A file the user named whose name carries no date is read as named:
-  // making its name again from the unset date would open another file.
-  bool as_named = FILE_get_filename_type() == 1 && (!date || date->year == QEL_MISS);
+  // A file the user named is read as named when its name carries no date
+  // (making it again from the unset date would open another file), and
+  // when the user gave the run with "#" to a file of another name
+  // ("mybulletins.txt#2014010100"): the date then chooses the run, not the file.
+  bool user_named = FILE_get_filename_type() == 1;
+  bool as_named = user_named && (!date || date->year == QEL_MISS);
   if (infile[0] && !as_named) {
+    char named[QEL_NAME_LEN];
+    str_copy(named, name, sizeof named);
     char type[sizeof infile];
     str_copy(type, infile, sizeof type);
     FILE_set_name(type);
     FILE_set_date(date, name);
+    if (user_named && strcmp(name, named) != 0 && is_plain_file(named) && !same_file(name, named)) {
+      str_copy(name, named, sizeof name);
+      as_named = true;
+    }
   }
   MESS_print(M_MESS, "Parsing: %s\n", name);
 
@@ -329,7 +352,7 @@ int PAR_open(Date *date) {
 
   char hname[QEL_NAME_LEN];
   FILE_get_filename(hname);
-  if (infile[0] && FILE_hdr_set_date(date, hname) && !FILE_is_stdio(hname)) {
+  if (infile[0] && !as_named && FILE_hdr_set_date(date, hname) && !FILE_is_stdio(hname)) {
     s->hfile = FILE_open(hname, "r");
     s->hfile_cmd = s->hfile && hname[0] == '|';
   }

@@ -24,6 +24,10 @@ enum MOS_model {
 constexpr int MOS_LOCATE = 25;
 constexpr int MOS_READ_FULL = 26;
 
+/// A two-letter code of the bulletin ("FG", "BR") as the value of a
+/// character field; one-letter codes are their character code.
+constexpr int32_t MOS_code2(char first, char second) { return (first << 8) | second; }
+
 /// Number of column slots of a station report.
 constexpr int MOS_SLOTS = 25;
 
@@ -48,10 +52,10 @@ struct MOS_report {
   int32_t post12[MOS_SLOTS];
   int32_t ptype[MOS_SLOTS];  // 'Z', 'S', 'R'
   int32_t ext_t[MOS_SLOTS];  // maximum or minimum temperature
-  int32_t cover[MOS_SLOTS];  // 'C', 'S', 'B', 'O' or ' '
+  int32_t cover[MOS_SLOTS];  // 'C', 'F' (few), 'S', 'B', 'O' or ' '
   int32_t hght[MOS_SLOTS];   // ceiling category
   int32_t vis[MOS_SLOTS];    // visibility category
-  int32_t obvis[MOS_SLOTS];  // obstruction letter
+  int32_t obvis[MOS_SLOTS];  // obstruction letter, or two letters (MOS_code2)
   int32_t qpf6[MOS_SLOTS];
   int32_t qpf12[MOS_SLOTS];
   int32_t qsf6[MOS_SLOTS];

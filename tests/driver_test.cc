@@ -21,11 +21,11 @@ TEST(Driver, MissingStationReportsNoDataWithStatus30) {
   EXPECT_EQ(o.err, "No data found!\n");
 }
 
-TEST(Driver, CompactLineWithMissingStationPrintsNothing) {
+TEST(Driver, CompactLineWithMissingStationPrintsOnlyTheWarning) {
   auto o = run_qelmos({"-id", "KEED", "-ou", "ZIM_FORE", "-mo", "gfs", "/nonexistent/bulletins.txt"});
   EXPECT_EQ(o.status, 30);
   EXPECT_EQ(o.out, "");
-  EXPECT_EQ(o.err, "");
+  EXPECT_EQ(o.err, "No data found!\n");
 }
 
 TEST(Driver, ModelWithoutOutputFormEndsWithStatus0) {

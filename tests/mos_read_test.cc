@@ -50,7 +50,7 @@ TEST_F(Reader, WalksBlocksSeparatedByOneBlankLine) {
   ASSERT_EQ(get(MOS_NAM, b, "kbbb"), 1);
   EXPECT_STREQ(r.id, "KBBB");
   EXPECT_EQ(r.t[2], 62);
-  EXPECT_EQ(r.num, 19);
+  EXPECT_EQ(r.num, 21);
   EXPECT_EQ(r.model, MOS_NAM);
   EXPECT_EQ(r.hour[18], 60);
 
@@ -129,7 +129,7 @@ TEST_F(Reader, GfsGridAndSixHourlyTail) {
   for (int i = 0; i < 21; i++) tmp.push_back(std::to_string(i == 20 ? -12 : 100 + i));
   for (int i = 0; i < 21; i++) cld.push_back(i % 2 ? "SC" : "OV");
   for (int i = 0; i < 21; i++) wdr.push_back(i == 19 ? "99" : "36");
-  std::string snow(67, ' ');  // digits at 28 (no field), 36, 60 and 66
+  std::string snow(67, ' ');  // digits at 28 (in the field of slot 8), 36, 60 and 66
   snow.replace(0, 3, "SNW");
   snow[28] = '2', snow[36] = '4', snow[60] = '0', snow[66] = '1';
   std::string b = "FOUS21 KWNO 010000\n\x1eKAAA   GFS MOS GUIDANCE\n" + row("TMP", 4, tmp) + "\n" + row("CLD", 4, cld) +
@@ -164,12 +164,12 @@ TEST_F(Reader, GfsGridAndSixHourlyTail) {
   EXPECT_EQ(r.ptype[2], 'Z');
   EXPECT_EQ(r.ptype[19], 'S');
   EXPECT_EQ(r.ptype[20], 'Z');
-  EXPECT_EQ(r.qsf12[6], -9999);  // the "2" stands at 28: no field of the row
+  EXPECT_EQ(r.qsf12[6], -9999);  // the "2" at 28 is not in the field of slot 6
   EXPECT_EQ(r.qsf12[10], 4);
   EXPECT_EQ(r.qsf12[18], 0);
   EXPECT_EQ(r.qsf12[20], 1);
-  EXPECT_EQ(r.obvis[1], 'R');
-  EXPECT_EQ(r.obvis[2], 'G');
+  EXPECT_EQ(r.obvis[1], MOS_code2('B', 'R'));  // both letters of today's codes
+  EXPECT_EQ(r.obvis[2], MOS_code2('F', 'G'));
 
   // AVN bulletins use the snowfall row otherwise: it is not read.
   std::string avn = b;

@@ -100,9 +100,14 @@ TEST(ZimFore, NgmSubstitutesWhenDayOnePopIsMissing) {
   o = capture([&] { MOS_zim_fore(2, &ref, &sta); });
   EXPECT_EQ(o.out, "6 10 14 106 110 114 8 208 1006 1010 1014 1104 1108 1112\n");
 
-  // The other families never substitute.
+  // The other families take slots 4, 8 and 12 only for a group whose slot
+  // 4 holds a value (a 06Z or 18Z run); each group is judged alone.
+  ref.ext_t[6] = -9999;
   o = capture([&] { MOS_zim_fore(12, &ref, &sta); });
-  EXPECT_EQ(o.out, "6 10 14 106 110 114 8 208 1006 1010 1014 -9999 1110 1114\n");
+  EXPECT_EQ(o.out, "4 8 12 106 110 114 8 208 1006 1010 1014 1104 1108 1112\n");
+  sta.pop12[4] = -9999;
+  o = capture([&] { MOS_zim_fore(12, &ref, &sta); });
+  EXPECT_EQ(o.out, "4 8 12 106 110 114 8 208 1006 1010 1014 -9999 1110 1114\n");
 }
 
 TEST(ZimFore, WindDirectionDividesTowardZero) {
@@ -207,7 +212,7 @@ TEST(MosDecoders, VisibilityAndSnowByModel) {
   for (int model : {MOS_NGM, MOS_ETA, MOS_NAM, MOS_AVN, MOS_GFS, MOS_MRF, MOS_GFSX}) {
     r.model = model;
     EXPECT_EQ(MOS_snow6(&r, 2), model == MOS_NGM ? 2 : -9999) << model;
-    bool shows = model == MOS_NGM || model == MOS_GFS || model == MOS_GFSX;
+    bool shows = model == MOS_NGM || model == MOS_NAM || model == MOS_GFS || model == MOS_GFSX;
     EXPECT_EQ(MOS_snow12(&r, 2), shows ? 3 : -9999) << model;
     EXPECT_EQ(MOS_snow12(&r, 4), -9999) << model;  // a category of 0 shows nothing
   }

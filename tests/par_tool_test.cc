@@ -767,13 +767,22 @@ TEST_F(IndexFiles, NamesComeFromTheDateAndTheIndexIsOptional) {
   EXPECT_EQ(PAR_get_pos(ind), at_of(kThree, "FOUS44") - 1);
   PAR_close(ind);
 
-  // The file opened is the one the convention names for the date.
+  // A file chosen by time is the one the convention names for the date.
   dir.write("26030800_mos", "FOUS14 OTHER DAY\n");
   date.day = 8, date.hour = 0;
-  qeltest::Output o = qeltest::capture([&] { ind = open(kThree, nullptr); });
+  char buf[QEL_NAME_LEN];
+  FILE_set_current("#2603080000", buf);
+  qeltest::Output o = qeltest::capture([&] { ind = PAR_open(&date); });
   EXPECT_EQ(o.out, "Parsing: " + dir.path() + "/26030800_mos\n");
   ASSERT_EQ(PAR_search(ind, "FOUS"), 1);
   expect_line(read(ind, 0), "FOUS14 OTHER DAY");
   date.day = 9;
-  EXPECT_EQ(open(kThree, nullptr), -1);
+  EXPECT_EQ(PAR_open(&date), -1);
+
+  // A file the user named stays the file read when the date names
+  // another run ("mybulletins.txt#2603080000"); then no index is used.
+  date.day = 8;
+  qeltest::capture([&] { ind = open(kThree, "0 FOUS14 OTHER\n"); });
+  ASSERT_EQ(PAR_search(ind, "FOUS44"), 1);
+  expect_line(read(ind, 0), "FOUS44 KWNO 121200");
 }
