@@ -21,7 +21,8 @@ const char kCities[] =
     "A_Name_Longer_Than_Twenty_Characters INDIANA USA IDENTIFIER_TOO_LONG *7 1.5 abc 3 4 5\n"
     "\n"
     "Second_KIND XX US KIND 3 10.0 20.0 100 11111 2\r\n"
-    "Overflow XX US KOVR 1 1.0 2.0 3.0 99999999999 1\n";
+    "Overflow XX US KOVR 1 1.0 2.0 3.0 99999999999 1\n"
+    "NoDigit XX US KNOD * 1 2 3 4 5\n";
 
 // "fields|name|state|region|id|prior|marks|lat|lon|el|wmo|num"
 std::string record(int n, const CTY_data &d) {
@@ -58,6 +59,7 @@ TEST_F(CityFile, ReadGivesEveryRecordCutToItsFields) {
       "6|A_Name_Longer_Than_T|IN|US|IDENTIFIE|7|* |1.5|-9999|-9999|-9999|0",
       "10|Second_KIND|XX|US|KIND|3|  |10|20|100|11111|2",
       "8|Overflow|XX|US|KOVR|1|  |1|2|3|-9999|0",
+      "10|NoDigit|XX|US|KNOD|-9999|* |1|2|3|4|5",
   };
   EXPECT_EQ(got, want);
 
