@@ -356,22 +356,56 @@ int scanp(parse_param *param, const char *pat, ...);
 // ---------------------------------------------------------------------------
 // Plot domains and regions (region.cc)
 
-/// A plot domain: projection, centre, grid size and spacing.
+/// A plot domain: projection, centre, grid size and spacing. Unset fields
+/// hold -9999 (-9999.0 for reals); `ellipse` is 0 unless asked for.
 struct Domain {
-  int proj;
-  float plat;
-  float plon;
-  float param[5];
+  int proj;        // projection code (DOM_proj_str)
+  float plat;      // projection latitude parameter
+  float plon;      // projection longitude parameter (the standard longitude)
+  float param[5];  // further projection parameters; text fills the first four
   float clat;
   float clon;
   float dx;
   float dy;
   int nx;
   int ny;
-  int ellipse;
+  int ellipse;     // 1: the projection uses the ellipsoid
 };
 
-/// Decodes a domain text: 1 explicit, 2 region name, -1 invalid, -9999 empty.
+/// One entry of the region menu.
+struct MENU_item {
+  char name[32];  // display name, blanks for "_" (20 characters from a region file)
+  char abbr[6];   // region name, at most 5 characters
+  int index;      // position in the menu
+  int disp[2];    // disp[0]: the display flag of the region file
+};
+
+/// Decodes a domain text (comma-separated numbers and projection, "id:"
+/// station centre, or region name): 1 explicit, 2 region name, -1 invalid
+/// (with a warning), -9999 for a null or empty text or "miss". Except for
+/// -9999 it sets flag 5 to the result, file-name key "r" to the text and
+/// the base priority from the domain's height.
 int DOM_decode(const char *str, Domain *dom);
 /// Clears the record. Returns 0.
 int DOM_init(Domain *dom);
+/// The projection code of a keyword ("ps", "lamb", "size" ...): -1 for an
+/// unknown or null text, -9999 for "miss".
+int DOM_proj_str(const char *str);
+/// 1 and the built-in region (us, ne, at, se, mw, sp, nw, sw; "var" asks
+/// for its centre), else 0 with the record untouched.
+int DOM_get_def_region(const char *name, Domain *dom);
+/// Finds entry `name` (null: the first entry) of a region file in the
+/// "file_path" directory: 1 and its domain text in `text` (80, cut to 79)
+/// when given, or 0 (no file, no such entry, or an empty line first).
+int DOM_search_file(const char *file, const char *name, char *text);
+/// Loads the region menu from a region file: 1, or 0 (menu unchanged) when
+/// the file cannot be opened.
+int DOM_read_menu(const char *file);
+/// Sets the station plotting priority for a domain of height `size` and
+/// the "stat_prior" adjustment; returns it.
+int DOM_set_base_prior(float size);
+/// The station plotting priority (3 until a domain sets it). Used by tests.
+int DOM_get_prior();
+/// The region menu (an entry with an empty name after the last region) and
+/// in *num, when given, the number of regions in it. Used by tests.
+const MENU_item *DOM_get_menu(int *num);

@@ -10,7 +10,7 @@ struct CTY_data {
   char state[3];
   char region[3];
   char id[10];
-  int prior;
+  int prior;  // 0 to 9; -9999 when the priority code has no digit
   char mos;  // '*' when the station has MOS forecasts
   char ua;   // '*' when the station has upper-air soundings
   float lat;
@@ -20,17 +20,27 @@ struct CTY_data {
   int num;
 };
 
-/// 1 and the station's location when found, else 0.
+/// Looks the station up (CTY_get) and copies its latitude and longitude:
+/// 1 when found, else 0 with the outputs unchanged.
 int CTY_get_loc(const char *file, const char *station, float *lat, float *lon);
-/// 1 and the record when found, else 0.
+/// Finds the first record whose identifier or name equals `station`, any
+/// case, or whose WMO number written "%05d" does; `file` null means
+/// "sao.cty", and the "city_file" resource wins over it. 1 and the record
+/// when found, else 0 (`data` unchanged).
 int CTY_get(const char *file, const char *station, CTY_data *data);
-/// Opens the database: a descriptor, or -1.
+/// Opens the database (see CTY_get) in the "file_path" directory and
+/// stores the station-count estimate (size / 59, at most 4000; 0 when
+/// unknown) in *count when given: a descriptor, or -1 ("city_file" "none",
+/// or a warning that the file is not found).
 int CTY_open_file(const char *file, int *count);
-/// Opens a file for reading (0) or writing (1): a descriptor, or -1.
+/// Opens `file` for reading (access 0) or writing (1), closing any open
+/// database; `type` is not consulted. A descriptor, or -1.
 int CTY_open(const char *file, int access, int type);
-/// Reads one record: the number of fields read, or -1.
+/// Reads the next record (blank lines skipped): the number of the ten
+/// fields converted, in order, up to the first that does not; -1 for a
+/// handle that is not the open database or at end of file.
 int CTY_read(int fd, CTY_data *data);
-/// Rewinds the database: 0, or -1 when no file is open.
+/// Rewinds the database: 0, or -1 for a handle that is not the open database.
 int CTY_rewind(int fd);
-/// Closes the database: 0, or -1 when no file is open.
+/// Closes the database: 0, or -1 for a handle that is not the open database.
 int CTY_close(int fd);

@@ -220,3 +220,16 @@ TEST(ConvStore, NumbersBooleansAndTexts) {
   RES_conv_data("NONE", &none, CV_path);
   EXPECT_STREQ(none, "");
 }
+
+TEST(ConvStore, RegionAndDomainDecodeIntoTheRecord) {
+  Domain d;
+  FLAG_set(5, 77);
+  EXPECT_EQ(RES_conv_data("us", nullptr, CV_region), 0);
+  EXPECT_EQ(FLAG_get(5), 77);  // nothing decoded without a target
+  EXPECT_EQ(RES_conv_data("us", &d, CV_region), 1);
+  EXPECT_EQ(d.dx, 2.3f);
+  EXPECT_EQ(FLAG_get(5), 2);
+  EXPECT_EQ(RES_conv_data("40,-95,10,12", &d, CV_domain), 1);
+  EXPECT_EQ(d.nx, 10);
+  EXPECT_EQ(FLAG_get(5), 1);
+}
