@@ -154,6 +154,7 @@ bool requested_run(const Date *date, Date *run) {
 
 std::string run_label(const Date &run) {
   Date d = run;
+  d.min = d.sec = QEL_MISS;  // a run is named by its hour: "06Z  1 JAN 14"
   char label[80] = "";
   DATE_make_label(&d, label);
   return label;

@@ -234,6 +234,18 @@ TEST(MosDecoders, WeatherText) {
   EXPECT_EQ(weather(0), "H");
   r.pop6[0] = -9999;  // missing counts as below 25
   EXPECT_EQ(weather(0), "H");
+  // Today's two-letter codes: fog and mist under the fog condition (a
+  // category below 4), haze and blowing under the haze one (below 5).
+  struct Obstruction {
+    char a, b;
+    int vis;
+    const char *text;
+  } codes[] = {{'F', 'G', 3, "F"}, {'F', 'G', 4, ""}, {'B', 'R', 3, "BR"}, {'B', 'R', 4, ""},
+               {'H', 'Z', 4, "H"}, {'H', 'Z', 5, ""}, {'B', 'L', 4, "BL"}, {'B', 'L', 5, ""}};
+  for (const Obstruction &c : codes) {
+    r.obvis[0] = MOS_code2(c.a, c.b), r.vis[0] = c.vis;
+    EXPECT_EQ(weather(0), c.text) << c.a << c.b << c.vis;
+  }
 
   r.pop6[2] = 60, r.qpf6[2] = 3, r.ptype[2] = 'S';
   EXPECT_EQ(weather(2), "S");

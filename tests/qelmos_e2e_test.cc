@@ -207,3 +207,58 @@ TEST_F(Bulletins, StandardInputFromAFileOrAPipe) {
   EXPECT_EQ(line.status, 0);
   EXPECT_EQ(line.out, "40 25 37 0 3 15 7 1 40 25 37 0 3 15\n");
 }
+
+namespace {
+
+// The contents of a tests/data bulletin with `from` replaced by `to` once.
+std::string with_heading(const std::string &bulletin, const std::string &from, const std::string &to) {
+  std::string text = read_file(data_file(bulletin));
+  size_t at = text.find(from);
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+}  // namespace
+
+TEST_F(Bulletins, OffHourRunsAndBlocksWithoutHeading) {
+  // An 18Z Honolulu block saved without its product heading and without a
+  // last line end: N/X ends at 18, 30, 42, 54, 63, P12 at 24, 36, ... 66.
+  std::filesystem::copy_file(data_file("gfs_mav_phnl_18z_block.txt"), dir.file("phnl.txt"));
+  Output o = qelmos({"-mo", "gfs", "-id", "PHNL", "-pa", "full", "phnl.txt"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, expected("gfs_phnl_18z_full.txt"));
+
+  // A day of a feed: the 00Z product, then an 18Z one whose X/N, P12 and
+  // Q12 end at 18, 30, ... and whose T12 pairs end at 24, 36, ... 66. The
+  // run given with "#" chooses the block, in a file of the user's own name.
+  dir.write("day.txt", read_file(data_file("gfs_mav_fous26_00z.txt")) +
+                           read_file(data_file("gfs_mav_18z_hand.txt")));
+  o = qelmos({"-mo", "gfs", "-id", "KEED", "-pa", "full", "-me", "out3", "day.txt#2014010118"});
+  EXPECT_EQ(o.out, expected("gfs_keed_18z_full_out3.txt"));
+  // The compact line takes the twelve-hour values of hours 18, 30 and 42.
+  o = qelmos({"-mo", "gfs", "-id", "KEED", "-ou", "zim_fore", "day.txt#2014010118"});
+  EXPECT_EQ(o.out, "30 45 28 40 50 60 34 6 44 60 40 5 10 20\n");
+  // No block of the run asked for: the first, labelled with its own run.
+  o = qelmos({"-mo", "gfs", "-id", "KEED", "day.txt#2014010106"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, expected("gfs_keed.txt"));
+  EXPECT_EQ(o.err, "KEED: the file holds the run of 00Z  1 JAN 14, not 06Z  1 JAN 14\n");
+}
+
+TEST_F(Bulletins, DoubleSpacingPacificAndAlaskaHeadingsAndExtendedThunder) {
+  place("nam_met_fous46_12z_double_spaced.txt", "17081212");
+  Output o = qelmos({"-mo", "nam", "-id", "KFPK", "17081212"});
+  EXPECT_EQ(o.out, expected("nam_kfpk.txt"));
+  std::string spaced = qelmos({"-mo", "nam", "-id", "KFRM", "-pa", "full", "17081212"}).out;
+  place("nam_met_fous46_12z.txt", "17081212");
+  EXPECT_EQ(qelmos({"-mo", "nam", "-id", "KFRM", "-pa", "full", "17081212"}).out, spaced);
+
+  dir.write("17081212_mos", with_heading("nam_met_fous46_12z.txt", "FOUS46", "FOPA40"));
+  EXPECT_EQ(qelmos({"-mo", "nam", "-id", "KFPK", "17081212"}).out, expected("nam_kfpk.txt"));
+  dir.write("20071012_mos", with_heading("gfsx_mex_feus23_12z.txt", "FEUS23", "FEAK39"));
+  EXPECT_EQ(qelmos({"-mo", "gfsx", "-id", "KY70", "20071012"}).out, expected("gfsx_ky70.txt"));
+
+  // The GFSX "T12" row fills the 12-hour thunderstorm column.
+  place("gfsx_mex_feus23_12z.txt", "20071012");
+  EXPECT_EQ(qelmos({"-mo", "gfsx", "-id", "KY70", "-me", "out3", "20071012"}).out, expected("gfsx_ky70_out3.txt"));
+}
