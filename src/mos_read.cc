@@ -358,6 +358,21 @@ void record_run(const char *line, const char *marker) {
   MOS_set_run(nullptr);
 }
 
+// Finds the next block heading of the family from where reading stands
+// (from the start of the file for block 0): the products whose heading
+// matches the family's pattern are walked, or, in a file without
+// headings, every line. Leaves the heading in `line` (129 bytes).
+bool locate(int ind, const Family &f, int statnum, char *line, int *n) {
+  if (!headless && (statnum == 0 || (PAR_get_status(ind) & 4)))
+    if (PAR_search(ind, f.pattern) == -1) return false;
+  while (!strstr(line, f.marker)) {
+    if (PAR_read(ind, 0, (*n)++, line) == -1) return false;
+    if ((PAR_get_status(ind) & 4) && !headless)
+      if (PAR_search(ind, f.pattern) == -1) return false;
+  }
+  return true;
+}
+
 constexpr int kBlankEnd = 0x100;  // the product reader's status: a blank line ended the part
 
 }  // namespace
@@ -382,21 +397,17 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
     if (PAR_read(ind, 0, 2, line) == -1) return -1;
     n = 3;
   } else {
-    int status = PAR_get_status(ind);
     if (*statnum == 0) headless = false;
-    if (!headless && (*statnum == 0 || (status & 4))) {
-      if (PAR_search(ind, f.pattern) == -1) {
-        if (*statnum != 0) return -1;
-        // No heading of the family anywhere in the file (a block saved
-        // from a web page, the output of grep): the file is one product.
-        PAR_rewind(ind);
-        headless = true;
-      }
-    }
-    while (!strstr(line, f.marker)) {
-      if (PAR_read(ind, 0, n++, line) == -1) return -1;
-      if ((PAR_get_status(ind) & 4) && !headless)
-        if (PAR_search(ind, f.pattern) == -1) return -1;
+    if (!locate(ind, f, *statnum, line, &n)) {
+      if (*statnum != 0 || headless) return -1;
+      // No block of the family in any of its products: the file may hold
+      // blocks without a heading (saved from a web page, the output of
+      // grep). It is read again as one product.
+      PAR_rewind(ind);
+      headless = true;
+      line[0] = '\0';
+      n = 0;
+      if (!locate(ind, f, *statnum, line, &n)) return -1;
     }
     last_pos = PAR_get_pos(ind);
   }
