@@ -361,6 +361,3 @@ int MOS_set_run(const Date *run) {
   run_known = true;
   return 0;
 }
-
-int MOSU_read(int, MOSU_report *, int, int *) { return -1; }
-int MOSM_read(int, MOSM_report *, int, int *) { return -1; }
