@@ -152,7 +152,8 @@ bool search_upper(int ind, const char *pattern) {
 
 // Reads up to the first line of the next pair into `line`: past blank
 // lines, product ends (searching the next product), a product's own lines
-// (its run line and column titles) and any rows the previous pair left.
+// (its header when only a blank line ended the product before it, its run
+// line and column titles) and any rows the previous pair left.
 bool locate_pair(int ind, const char *pattern, bool first, char *line, int *n) {
   *n = 2;  // never the product's header line again
   if (first && !search_upper(ind, pattern)) return false;
@@ -169,6 +170,10 @@ bool locate_pair(int ind, const char *pattern, bool first, char *line, int *n) {
     int got = PAR_read(ind, 0, (*n)++, line);
     if (got == -1) return false;
     if (got == 0) continue;  // a blank line, or the end of the product: the status tells
+    if (PAR_cmp(line, "", pattern) == 0) {
+      upper.product = {};  // the next product's header, after a blank line only
+      continue;
+    }
     if (starts_with(line, "OUTPUT FROM")) {
       upper.product = upper_run(line);
       continue;
@@ -405,8 +410,9 @@ bool search_extended(int ind, const char *pattern) {
 }
 
 // Reads up to the first line of the next station into `line`: past blank
-// lines, product ends (searching the next product) and the lines that
-// follow a product's header (its title, which may name the run).
+// lines, product ends (searching the next product), a product's header
+// that only a blank line set apart, and the lines that follow a product's
+// header (its title, which may name the run).
 bool locate_station(int ind, const char *pattern, int skip, bool first, char *line, int *n) {
   *n = 2;  // never the product's header line again
   if (first && !search_extended(ind, pattern)) return false;
@@ -418,6 +424,12 @@ bool locate_station(int ind, const char *pattern, int skip, bool first, char *li
     int got = PAR_read(ind, 0, (*n)++, line);
     if (got == -1) return false;
     if (got == 0) continue;
+    if (PAR_cmp(line, "", pattern) == 0) {
+      // The next product's header, after a blank line only.
+      extended.product = {};
+      to_skip = skip;
+      continue;
+    }
     if (to_skip > 0) {
       Run run = extended_run(line);
       if (run.known) extended.product = run;
