@@ -12,7 +12,6 @@
 // ran into it), and the run that its current product gives.
 
 #include <cctype>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -329,9 +328,12 @@ Targets days_1_to_8(int32_t (&field)[9]) {
   return t;
 }
 
+constexpr int32_t kLargest = 999999;
+
 // Splits `text` as sscanf would with `format` (blanks, literal characters
 // and "%d" only), storing each number in turn until the text no longer
-// fits; numbers beyond the range of an int are clamped.
+// fits. Bulletin values have at most three digits; longer numbers are
+// clamped to six, so that the printed departures cannot overflow.
 void split(const char *text, const char *format, const Targets &targets) {
   const char *s = text;
   int stored = 0;
@@ -344,11 +346,10 @@ void split(const char *text, const char *format, const Targets &targets) {
       bool negative = *s == '-';
       if (*s == '-' || *s == '+') s++;
       if (!isdigit(static_cast<unsigned char>(*s))) return;
-      long long v = 0;
-      for (; isdigit(static_cast<unsigned char>(*s)); s++)
-        if (v <= INT_MAX) v = v * 10 + (*s - '0');
-      if (negative) v = -v;
-      *targets.at[stored++] = static_cast<int32_t>(v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : v);
+      int32_t v = 0;
+      for (; isdigit(static_cast<unsigned char>(*s)); s++) v = v > kLargest / 10 ? kLargest : v * 10 + (*s - '0');
+      if (v > kLargest) v = kLargest;
+      *targets.at[stored++] = negative ? -v : v;
     } else if (*s == *f) {
       s++;
     } else {
