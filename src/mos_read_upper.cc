@@ -151,26 +151,27 @@ bool search_upper(int ind, const char *pattern) {
 
 // Reads up to the first line of the next pair into `line`: past blank
 // lines, product ends (searching the next product), a product's own lines
-// (its header when only a blank line ended the product before it, its run
-// line and column titles) and any rows the previous pair left.
+// (its header when no end line came before it, its run line and column
+// titles) and any rows the previous pair left.
 bool locate_pair(int ind, const char *pattern, bool first, char *line, int *n) {
   *n = 2;  // never the product's header line again
   if (first && !search_upper(ind, pattern)) return false;
+  bool have_line = false;
   if (!first && upper.next_pos >= 0) {
-    // The rows of the previous pair ran into this pair's first line.
-    long at = upper.next_pos;
-    upper.next_pos = -1;
-    PAR_seek(ind, at);
-    if (PAR_read(ind, 0, (*n)++, line) > 0) return true;
+    // The rows of the previous pair ran into the line that follows them.
+    PAR_seek(ind, upper.next_pos);
+    have_line = PAR_read(ind, 0, (*n)++, line) > 0;
   }
   upper.next_pos = -1;
-  for (;;) {
-    if ((PAR_get_status(ind) & 4) && !search_upper(ind, pattern)) return false;
-    int got = PAR_read(ind, 0, (*n)++, line);
-    if (got == -1) return false;
-    if (got == 0) continue;  // a blank line, or the end of the product: the status tells
+  for (;; have_line = false) {
+    if (!have_line) {
+      if ((PAR_get_status(ind) & 4) && !search_upper(ind, pattern)) return false;
+      int got = PAR_read(ind, 0, (*n)++, line);
+      if (got == -1) return false;
+      if (got == 0) continue;  // a blank line, or the end of the product: the status tells
+    }
     if (PAR_cmp(line, "", pattern) == 0) {
-      upper.product = {};  // the next product's header, after a blank line only
+      upper.product = {};  // the next product's header, with no end line before it
       continue;
     }
     if (starts_with(line, "OUTPUT FROM")) {

@@ -33,7 +33,7 @@ class UpperReaders : public ::testing::Test {
 TEST_F(UpperReaders, RunOfEachProductAndNoneWhenItGivesNone) {
   const char *pair = "AAA//705530 -0502 101618 72221202   BBB//756035 -0801 091516 71211101\n";
   std::string b = std::string("FOUS61 KWNO 121200\nOUTPUT FROM NAM 12Z MAR 12 99\n") + pair +
-                  "\nFOUS62 KWNO 121200\nTTPTTR1R2R3 VVVLI PSDDFF HHT1T3T5\n" +
+                  "FOUS62 KWNO 121200\nTTPTTR1R2R3 VVVLI PSDDFF HHT1T3T5\n" +
                   "CCC//705530 -0502 101618 72221202   DDD//756035 -0801 091516 71211101\n\n";
   use(MOS_NAM_UA, b);
   MOSU_report u;
@@ -44,7 +44,8 @@ TEST_F(UpperReaders, RunOfEachProductAndNoneWhenItGivesNone) {
   EXPECT_EQ(run.month, 3);
   EXPECT_EQ(run.day, 12);
   EXPECT_EQ(run.hour, 12);
-  // The second product names no run: the first one's does not carry over.
+  // The second product, right after the first one's last line, names no
+  // run: the first one's does not carry over.
   ASSERT_EQ(MOSU_get_station(&d, "CCC", &u), 1);
   EXPECT_EQ(MOS_get_run(&run), 0);
   EXPECT_EQ(u.psl[0], 1010);
