@@ -112,19 +112,17 @@ int main(int argc, char **argv) {
     case MOS_MRF: header = "  MRF MOS data for %s\nInitial time: %s\n\n"; break;
     case MOS_GFS: header = "  GFS MOS data for %s\nInitial time: %s\n\n"; break;
     case MOS_GFSX: header = "  GFSX MOS data for %s\nInitial time: %s\n\n"; break;
-    case MOS_NGM_UA: {
+    case MOS_NGM_UA:
+    case MOS_ETA_UA:
+    case MOS_NAM_UA: {
+      int code = FLAG_get(4);
+      const char *ua_header = code == MOS_NGM_UA   ? "  NGM MOS data for %s\nInitial time: %s\n\n"
+                              : code == MOS_ETA_UA ? "  ETA MOS data for %s\nInitial time: %s\n\n"
+                                                   : "  NAM MOS data for %s\nInitial time: %s\n\n";
       MOSU_report ua_report;
       if (MOSU_get_station(&datim, id_string, &ua_report) != 1) not_found();
       settle_run(&datim, temp_str);
-      MESS_print(M_PRINT, "  NGM MOS data for %s\nInitial time: %s\n\n", ua_report.id, temp_str);
-      MOSU_print(&datim, &ua_report);
-      return 0;
-    }
-    case MOS_ETA_UA: {
-      MOSU_report ua_report;
-      if (MOSU_get_station(&datim, id_string, &ua_report) != 1) not_found();
-      settle_run(&datim, temp_str);
-      MESS_print(M_PRINT, "  ETA MOS data for %s\nInitial time: %s\n\n", ua_report.id, temp_str);
+      MESS_print(M_PRINT, ua_header, ua_report.id, temp_str);
       MOSU_print(&datim, &ua_report);
       return 0;
     }

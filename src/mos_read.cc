@@ -1,5 +1,6 @@
 // mos_read.cc: the station MOS bulletin reader (NGM, ETA, NAM, AVN, GFS, MRF,
-// GFSX) and the stand-ins of the upper-air and extended-range readers.
+// GFSX) and the run of the block located last, which every reader records
+// (the upper-air and extended-range readers are in mos_read_upper.cc).
 //
 // A bulletin file holds products; a MOS product holds one block per
 // station, from its heading line (which carries the family's marker, e.g.
@@ -479,6 +480,3 @@ int MOS_set_run(const Date *run) {
   run_known = true;
   return 0;
 }
-
-int MOSU_read(int, MOSU_report *, int, int *) { return -1; }
-int MOSM_read(int, MOSM_report *, int, int *) { return -1; }

@@ -1,6 +1,6 @@
 // qelmos.h: the MOS report records, the model codes, input selection and
 // station retrieval, the bulletin readers and the report printers
-// (mos_tool.cc, mos_read.cc).
+// (mos_tool.cc, mos_read.cc, mos_read_upper.cc).
 #pragma once
 
 #include "qel.h"
@@ -125,7 +125,7 @@ int MOS_close(int ind);
 int MOS_set_print_options(int full, int miss_dash);
 
 // ---------------------------------------------------------------------------
-// Bulletin readers (mos_read.cc)
+// Bulletin readers (mos_read.cc, mos_read_upper.cc)
 
 /// Locates (type 25) or reads (type 26) station block *statnum of a station
 /// MOS bulletin: 0 when located, -1 when there is none.
