@@ -101,6 +101,8 @@ int main(int argc, char **argv) {
   const char *output = RES_get("output");
   if (output && stricmp(output, "zim_fore") == 0) compact_line(&datim, id_string);
 
+  if (output && stricmp(output, "json") == 0) QEL_exit(MOS_json_stations(&datim, id_string) ? 0 : 30);
+
   MESS_print(M_MESS, "Searching for: %s...\n", id_string);
 
   const char *header = nullptr;

@@ -410,6 +410,7 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
       n = 0;
       if (!locate(ind, f, *statnum, line, &n)) return -1;
     }
+    MOS_set_product(headless ? "" : PAR_get_product(ind));
     last_pos = PAR_get_pos(ind);
   }
 
@@ -456,6 +457,7 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
 }
 
 namespace {
+char block_product[81] = "";  // heading of the product of the block located last
 bool run_known = false;  // whether `block_run` holds the located block's run
 Date block_run{};
 }  // namespace
@@ -465,6 +467,13 @@ int MOS_get_run(Date *run) {
   *run = block_run;
   return 1;
 }
+
+int MOS_set_product(const char *heading) {
+  str_copy(block_product, heading ? heading : "", sizeof block_product);
+  return 0;
+}
+
+const char *MOS_get_product() { return block_product; }
 
 int MOS_set_run(const Date *run) {
   run_known = false;

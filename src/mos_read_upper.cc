@@ -33,6 +33,8 @@ struct UpperState {
   long next_pos = -1;   // first line of the next pair, when the rows ran into it
   Run product;          // run of the product being read
   Run located;          // run of the product of the station located last
+  char heading[81] = "";          // heading line of the product being read
+  char located_heading[81] = "";  // and of the station located last
 };
 UpperState upper;
 
@@ -42,6 +44,8 @@ struct ExtendedState {
   long pos = 0;
   Run product;
   Run located;
+  char heading[81] = "";
+  char located_heading[81] = "";
 };
 ExtendedState extended;
 
@@ -146,6 +150,7 @@ UpperFamily upper_family(int code) {
 bool search_upper(int ind, const char *pattern) {
   if (PAR_search(ind, pattern) == -1) return false;
   upper.product = {};
+  str_copy(upper.heading, PAR_get_product(ind), sizeof upper.heading);
   return true;
 }
 
@@ -172,6 +177,7 @@ bool locate_pair(int ind, const char *pattern, bool first, char *line, int *n) {
     }
     if (PAR_cmp(line, "", pattern) == 0) {
       upper.product = {};  // the next product's header, with no end line before it
+      str_copy(upper.heading, line, sizeof upper.heading);
       continue;
     }
     if (starts_with(line, "OUTPUT FROM")) {
@@ -245,9 +251,11 @@ int MOSU_read(int ind, MOSU_report *report, int type, int *statnum) {
     if (!locate_pair(ind, f.pattern, *statnum == 0, line, &n)) return -1;
     upper.pos = PAR_get_pos(ind);
     upper.located = upper.product;
+    str_copy(upper.located_heading, upper.heading, sizeof upper.located_heading);
   }
   upper.num = *statnum;
   record_run(upper.located);
+  MOS_set_product(upper.located_heading);
   MESS_print(M_DEBUGA, "ID: %d %ld %s\n", PAR_get_status(ind), upper.pos, from_column(line, c));
 
   copy_word(from_column(line, c), report->id, 3);
@@ -408,6 +416,7 @@ void finish_extended(MOSM_report *r) {
 bool search_extended(int ind, const char *pattern) {
   if (PAR_search(ind, pattern) == -1) return false;
   extended.product = {};
+  str_copy(extended.heading, PAR_get_product(ind), sizeof extended.heading);
   return true;
 }
 
@@ -429,6 +438,7 @@ bool locate_station(int ind, const char *pattern, int skip, bool first, char *li
     if (PAR_cmp(line, "", pattern) == 0) {
       // The next product's header, after a blank line only.
       extended.product = {};
+      str_copy(extended.heading, line, sizeof extended.heading);
       to_skip = skip;
       continue;
     }
@@ -467,9 +477,11 @@ int MOSM_read(int ind, MOSM_report *report, int type, int *statnum) {
     if (!locate_station(ind, pattern, skip, *statnum == 0, line, &n)) return -1;
     extended.pos = PAR_get_pos(ind);
     extended.located = extended.product;
+    str_copy(extended.located_heading, extended.heading, sizeof extended.located_heading);
   }
   extended.num = *statnum;
   record_run(extended.located);
+  MOS_set_product(extended.located_heading);
   MESS_print(M_DEBUGA, "ID: %d %s\n", PAR_get_status(ind), line);
 
   copy_word(line, report->id, 4);

@@ -53,6 +53,20 @@ int MOSM_initialize(MOSM_report *r) {
   return 0;
 }
 
+int MOSU_rows(const MOSU_report *r) {
+  // Hours 0 to 48 always; the later rows of the longer runs when read.
+  int rows = 9;
+  for (int row = 9; row < 13; row++) {
+    bool read = false;
+    for (int v : {r->prec[row], r->psl[row], r->dir[row], r->spd[row], r->hght[row], r->li[row], r->vert[row],
+                  r->t[row][1], r->t[row][2], r->t[row][3], r->rh[row][1], r->rh[row][2], r->rh[row][3]})
+      if (v != QEL_MISS) read = true;
+    if (!read) break;
+    rows = row + 1;
+  }
+  return rows;
+}
+
 int MOS_set_print_options(int full, int dash) {
   output = full;
   miss_dash = dash;
@@ -331,13 +345,6 @@ Date valid_time(int64_t base, int64_t offset) {
 }
 
 // Whether the reader filled any value of upper-air row `row`.
-bool upper_row_read(const MOSU_report &r, int row) {
-  for (int v : {r.prec[row], r.psl[row], r.dir[row], r.spd[row], r.hght[row], r.li[row], r.vert[row], r.t[row][1],
-                r.t[row][2], r.t[row][3], r.rh[row][1], r.rh[row][2], r.rh[row][3]})
-    if (v != QEL_MISS) return true;
-  return false;
-}
-
 const char *cover_text(int cover) {
   switch (cover) {
     case 'C': return " CLR ";
@@ -415,9 +422,8 @@ int MOSU_print(Date *date, MOSU_report *report) {
   int64_t base = DATE_num_sec(date);
   const MOSU_report &r = *report;
   float total = 0;
-  for (int row = 0; row < 13; row++) {
-    // Hours 0 to 48 always; the later rows of the longer runs when read.
-    if (row >= 9 && !upper_row_read(r, row)) break;
+  int rows = MOSU_rows(report);
+  for (int row = 0; row < rows; row++) {
     Date v = valid_time(base, int64_t(r.hour[row]) * 3600);
     MESS_print(M_PRINT, "  %2d   %2d/%2.2dZ  ", r.hour[row], v.day, v.hour);
     print_int(M_PRINT, r.psl[row], " %4d ", "    - ", "      ");

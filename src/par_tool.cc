@@ -173,6 +173,7 @@ struct PAR_file {
   char header[kKeptMax + 1] = "";
   char header2[kKeptMax + 1] = "";
   char line[kKeptMax + 1] = "";  // the held line
+  char product[kKeptMax + 1] = "";  // the heading the last search found
   unsigned long cur = 0;
 };
 
@@ -358,7 +359,7 @@ int PAR_open(Date *date) {
   }
 
   if (date) s->date = *date;
-  s->header[0] = s->header2[0] = s->line[0] = '\0';
+  s->header[0] = s->header2[0] = s->line[0] = s->product[0] = '\0';
   s->cur = 0;
   s->pos = 0;
   FILE_restore_name_conv();
@@ -396,6 +397,11 @@ int PAR_seek(int ind, long pos) {
 long PAR_get_pos(int ind) {
   PAR_file *s = open_slot(ind);
   return s ? s->pos : -1;
+}
+
+const char *PAR_get_product(int ind) {
+  PAR_file *s = open_slot(ind);
+  return s ? s->product : "";
 }
 
 int PAR_get_status(int ind) {
@@ -490,6 +496,7 @@ int PAR_search(int ind, const char *rhdr) {
       finish_line(found, static_cast<size_t>(n), &plain);
       trace(M_DEBUGC, "SE-1", *s, found);
       keep(s->header, found);
+      keep(s->product, found);
       s->line[0] = '\0';
       s->cur = 1;
       return 1;
@@ -511,6 +518,7 @@ int PAR_search(int ind, const char *rhdr) {
     }
     if (PAR_cmp(cand, "", pat) == 0) {
       keep(s->header, cand);
+      keep(s->product, cand);
       s->line[0] = '\0';
       s->cur = 1;
       trace(M_DEBUGC, "SE-$", *s, "----");

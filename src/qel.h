@@ -316,6 +316,9 @@ int PAR_seek(int ind, long pos);
 long PAR_get_pos(int ind);
 /// Status of the line evaluated last (0 for handle -1).
 int PAR_get_status(int ind);
+/// The heading line (at most 80 characters) of the product that the last
+/// successful search found since the file was opened, or "".
+const char *PAR_get_product(int ind);
 /// Finds the next product whose header matches `rhdr` (upper-cased in a
 /// copy): 1 found, 0 gave up after 100000 candidates, -1 no file or end of
 /// file (or of the index).

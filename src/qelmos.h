@@ -103,6 +103,9 @@ int MOS_initialize(MOS_report *report);
 int MOSU_initialize(MOSU_report *report);
 /// Marks every day value missing; leaves id and day. Returns 0.
 int MOSM_initialize(MOSM_report *report);
+/// Rows of an upper-air report to show: 9 (hours 0 to 48), and the later
+/// rows of the longer runs up to the last one read.
+int MOSU_rows(const MOSU_report *report);
 
 // ---------------------------------------------------------------------------
 // Input selection and station retrieval (mos_tool.cc)
@@ -138,6 +141,11 @@ int MOSM_read(int ind, MOSM_report *report, int type, int *statnum);
 /// the block or product located last by any reader: 1 and `*run`, or 0 when
 /// that text named no readable run. Each reader sets it when it locates.
 int MOS_get_run(Date *run);
+/// The heading line of the product of the block or station located last by
+/// any reader ("FOUS26 KWNO 010000"), or "" when it had none.
+const char *MOS_get_product();
+/// Records that heading (null or "": none). Used by the readers.
+int MOS_set_product(const char *heading);
 /// Records the run of the block just located from its year (full), month,
 /// day and hour; the other fields are made from them. Null, or a date that
 /// is out of range, records that no run is known. Used by the readers.
@@ -162,6 +170,19 @@ float MOS_vis(MOS_report *report, int ind);
 float MOS_snow6(MOS_report *report, int ind);
 /// 12-hour snowfall category of slot `ind` (NGM, GFS, GFSX), or -9999.
 float MOS_snow12(MOS_report *report, int ind);
+
+/// Prints one station as one line of JSON (JSON Lines) for initial time
+/// `date` (the bulletin's own run when it gives one). Returns 0.
+int MOS_json(Date *date, MOS_report *report);
+/// As MOS_json, for the upper-air family.
+int MOSU_json(Date *date, MOSU_report *report);
+/// As MOS_json, for the extended-range family.
+int MOSM_json(Date *date, MOSM_report *report);
+/// Prints the stations `ids` (comma-separated, in that order, or "all":
+/// every station of the family in file order) of the bulletin file of
+/// `date` as JSON Lines, warning for each that is missing. Returns 1 when
+/// every one was found (or the model has no output form), else 0.
+int MOS_json_stations(Date *date, const char *ids);
 
 /// Prints the compact "zim_fore" line of a station family (model `code`)
 /// from the reference report `ref` and the requested report `sta`.
