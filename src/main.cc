@@ -95,11 +95,18 @@ int main(int argc, char **argv) {
   FILE_get_file_only("Enter the MOS filename: ", filename);
   FILE_get_date(&datim);
 
+  // Batch mode never waits for an answer.
   const char *id_string = RES_get("identifier");
+  if (!is_set(id_string) && FLAG_batch()) {
+    MESS_print(M_WARN, "No station given (-id)\n");
+    QEL_exit(30);
+  }
   if (!is_set(id_string)) id_string = QEL_prompts("Enter the station: ", reply, sizeof reply);
 
   const char *output = RES_get("output");
   if (output && stricmp(output, "zim_fore") == 0) compact_line(&datim, id_string);
+  if (is_set(output) && stricmp(output, "table") != 0)
+    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore)\n", output);
 
   MESS_print(M_MESS, "Searching for: %s...\n", id_string);
 
