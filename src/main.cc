@@ -83,6 +83,7 @@ int main(int argc, char **argv) {
     MESS_print(M_PRINT, "%s: This program converts raw surface observations\n", program);
     MESS_print(M_PRINT, "   into a useable format\n");
     RES_help_print(program, res_key, res_pos);
+    MESS_print(M_PRINT, "See man qelmos and README.md for every option, value and file.\n");
     QEL_exit(0);
   }
 
