@@ -67,8 +67,8 @@ const GroupWord kGroups[] = {
 };
 
 // A level item. A word that names no group changes nothing and is named in
-// a warning (it once counted as "none" and silenced everything). Returns
-// whether the item was understood.
+// a warning, so that a typing mistake cannot silence every message, the
+// tables included. Returns whether the item was understood.
 bool apply_level_item(const char *item) {
   char sign = 0;
   const char *word = item;
