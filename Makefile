@@ -4,7 +4,16 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEL_WERROR=ON
 
-.PHONY: all build run test test-plain test-asan bench fuzz clean
+# Where `make install` puts things; DESTDIR is prepended to every path.
+PREFIX  ?= /usr/local
+BINDIR  ?= $(PREFIX)/bin
+MAN1DIR ?= $(PREFIX)/share/man/man1
+# The installed programs: each is built by the CMake target of its name,
+# found in the build tree at <name>_BIN, and has its page <name>.1 here.
+PROGRAMS   = qelmos
+qelmos_BIN = $(BUILD)/qelmos
+
+.PHONY: all build run install uninstall test test-plain test-asan bench fuzz clean
 
 all: build
 
@@ -12,9 +21,24 @@ build:
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# Builds only the given CMake targets, configuring $(BUILD) when it is new.
+build_targets = @test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null; \
+	cmake --build $(BUILD) -j $(JOBS) --target
+
 # The tool's main job on the sample bulletins in data/: a station's table.
-run: build
+# Only the tool is built, not the test suite.
+run:
+	$(build_targets) qelmos
 	./$(BUILD)/qelmos -fp data -dp data -if gfs_mos -id KEED 14010100
+
+install:
+	$(build_targets) $(PROGRAMS)
+	install -d $(DESTDIR)$(BINDIR) $(DESTDIR)$(MAN1DIR)
+	$(foreach p,$(PROGRAMS),install -m 755 $($(p)_BIN) $(DESTDIR)$(BINDIR)/$(p) && \
+	  install -m 644 $(p).1 $(DESTDIR)$(MAN1DIR)/$(p).1 && ) true
+
+uninstall:
+	rm -f $(foreach p,$(PROGRAMS),$(DESTDIR)$(BINDIR)/$(p) $(DESTDIR)$(MAN1DIR)/$(p).1)
 
 # The whole suite, as a plain build and under the sanitizers.
 test: test-plain test-asan

@@ -356,6 +356,55 @@ void match_template(const char *typed) {
   DATE_print(M_DEBUG, &s.file_date);
 }
 
+// Whether `p` is a whole time specification as FILE_set_current reads it:
+// [#digits] [sign] [offset [sign]] [l|la [#count] [sign]] [offset], where
+// an offset is "N[d[H]][:M]" and every part may be left out (so the empty
+// text is one). A typed name beginning with "cu" or "la" is a time only
+// when the rest is one; "cut.txt" or "latest.txt" are names of files.
+bool is_time_spec(const char *p) {
+  auto skip_digits = [&p] {
+    while (is_digit(*p)) p++;
+  };
+  auto skip_sign = [&p] {
+    if (*p == '+' || *p == '-') p++;
+  };
+  auto offset = [&] {
+    skip_digits();
+    if (*p == 'd' || *p == 'D') {
+      p++;
+      skip_digits();
+    }
+    if (*p == ':' && is_digit(p[1])) {
+      p++;
+      skip_digits();
+    }
+  };
+  if (*p == '#') {
+    p++;
+    skip_digits();
+  }
+  skip_sign();
+  if (is_digit(*p)) {
+    offset();
+    skip_sign();
+  }
+  if (*p == 'l' || *p == 'L') {
+    p++;
+    if (*p == 'a' || *p == 'A') p++;
+    if (*p == '#') {
+      p++;
+      skip_digits();
+    }
+    skip_sign();
+  }
+  if (is_digit(*p)) offset();
+  return *p == '\0';
+}
+
+// "la..." that is a time specification as a whole; "cu" followed by one.
+bool latest_word(const char *name) { return starts_ci(name, "la") && is_time_spec(name); }
+bool current_word(const char *name) { return starts_ci(name, "cu") && is_time_spec(name + 2); }
+
 // Resolves a time text and reports the chosen name.
 void resolve_current(const char *when) {
   FILE_set_current(when, nullptr);
@@ -482,9 +531,9 @@ int FILE_get_file_only(const char *prompt, char *out) {
   if (stricmp(answer, "exit") == 0) QEL_exit(0);
   if (stricmp(answer, "list") == 0)
     FILE_list_file();  // nothing chosen: the previous name stands
-  else if (answer[0] == '#' || starts_ci(answer, "la"))
+  else if (answer[0] == '#' || latest_word(answer))
     resolve_current(answer);
-  else if (starts_ci(answer, "cu"))
+  else if (current_word(answer))
     resolve_current(answer + 2);
   else
     FILE_set_file(answer, nullptr);
@@ -501,7 +550,7 @@ int FILE_set_file(const char *typed, char *out) {
 
   // A "#" after the first character carries fixed date fields for the rest
   // of the run; a time text keeps its own "#" (the base time, "la#10").
-  bool time_text = name[0] == '#' || starts_ci(name, "cu") || starts_ci(name, "la");
+  bool time_text = name[0] == '#' || current_word(name) || latest_word(name);
   char *hash = name[0] && !time_text ? strchr(name + 1, '#') : nullptr;
   if (hash) {
     *hash = '\0';
@@ -517,9 +566,9 @@ int FILE_set_file(const char *typed, char *out) {
     set_filename("-", 0);
   else if (!s.conv[0])
     set_filename(name, 1);
-  else if (name[0] == '#' || starts_ci(name, "la"))
+  else if (name[0] == '#' || latest_word(name))
     resolve_current(name);
-  else if (starts_ci(name, "cu"))
+  else if (current_word(name))
     resolve_current(name + 2);
   else if (stricmp(name, "none") == 0 || (FILE_fullpath(s.conv) && FILE_fullpath(name)))
     set_filename(name, 1);

@@ -83,6 +83,7 @@ int main(int argc, char **argv) {
     MESS_print(M_PRINT, "%s: This program converts raw surface observations\n", program);
     MESS_print(M_PRINT, "   into a useable format\n");
     RES_help_print(program, res_key, res_pos);
+    MESS_print(M_PRINT, "See man qelmos and README.md for every option, value and file.\n");
     QEL_exit(0);
   }
 
@@ -95,13 +96,19 @@ int main(int argc, char **argv) {
   FILE_get_file_only("Enter the MOS filename: ", filename);
   FILE_get_date(&datim);
 
+  // Batch mode never waits for an answer.
   const char *id_string = RES_get("identifier");
+  if (!is_set(id_string) && FLAG_batch()) {
+    MESS_print(M_WARN, "No station given (-id)\n");
+    QEL_exit(30);
+  }
   if (!is_set(id_string)) id_string = QEL_prompts("Enter the station: ", reply, sizeof reply);
 
   const char *output = RES_get("output");
   if (output && stricmp(output, "zim_fore") == 0) compact_line(&datim, id_string);
-
   if (output && stricmp(output, "json") == 0) QEL_exit(MOS_json_stations(&datim, id_string) ? 0 : 30);
+  if (is_set(output) && stricmp(output, "table") != 0)
+    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore, json)\n", output);
 
   MESS_print(M_MESS, "Searching for: %s...\n", id_string);
 

@@ -66,18 +66,28 @@ const GroupWord kGroups[] = {
     {"out4", 4, M_OUT4},  {"debug", 5, M_DEBUG},
 };
 
-void apply_level_item(const char *item) {
+// A level item. A word that names no group changes nothing and is named in
+// a warning, so that a typing mistake cannot silence every message, the
+// tables included. Returns whether the item was understood.
+bool apply_level_item(const char *item) {
   char sign = 0;
   const char *word = item;
   if (*word == '+' || *word == '-') sign = *word++;
 
-  M_type mask = 0;  // an unknown word counts as "none"
+  const GroupWord *group = nullptr;
   for (const GroupWord &g : kGroups) {
     if (strnicmp(word, g.word, g.len) == 0) {
-      mask = g.mask;
+      group = &g;
       break;
     }
   }
+  if (!group) {
+    if (*item)
+      MESS_print(M_WARN, "unknown message word '%s' (known: none, print, error, warn, mess, out1, out2, out3, out4, "
+                         "debug)\n", item);
+    return false;
+  }
+  M_type mask = group->mask;
 
   size_t n = strlen(item);
   if (n > 0) {
@@ -96,6 +106,7 @@ void apply_level_item(const char *item) {
     st.level &= ~mask;
   else
     st.level = cumulative(mask);
+  return true;
 }
 
 // Keywords match over their own length, so anything that begins with one matches.
@@ -103,7 +114,8 @@ bool starts_with(const char *item, const char *keyword) {
   return strnicmp(item, keyword, static_cast<int>(strlen(keyword))) == 0;
 }
 
-void apply_item(const char *item) {
+// Applies one item of a message setting; false when it was not understood.
+bool apply_item(const char *item) {
   if (starts_with(item, "@fi")) {
     open_message_file(item_file_name(item, 3), "a", -1);
   } else if (starts_with(item, "+fi")) {
@@ -124,8 +136,9 @@ void apply_item(const char *item) {
     long n = strtol(item_file_name(item, 4), nullptr, 10);
     st.max_lines = n <= 0 ? 22 : n > INT_MAX ? INT_MAX : static_cast<int>(n);
   } else {
-    apply_level_item(item);
+    return apply_level_item(item);
   }
+  return true;
 }
 
 int count_newlines(const char *s) {
@@ -149,13 +162,17 @@ int MESS_set(int oper, M_type level) {
   return 0;
 }
 
+// A setting counts as explicit when at least one of its items was
+// understood: one that only held unknown words leaves the level, and the
+// program's defaults, as they were.
 int MESS_set_str(const char *str) {
-  st.explicit_sets++;
   int argc = 0;
   char **argv = nullptr;
+  bool understood = false;
   if (parse_string(str, ',', &argc, &argv) == 0)
-    for (int i = 0; i < argc; i++) apply_item(argv[i]);
+    for (int i = 0; i < argc; i++) understood = apply_item(argv[i]) || understood;
   free_parsed_array(argc, argv);
+  if (understood) st.explicit_sets++;
   return 0;
 }
 

@@ -106,14 +106,19 @@ int MOS_in_file() {
   PAR_set_in_file(type);
   FLAG_set(4, MOS_NGM);
 
+  // A word that names no model is named in a warning; NGM stays.
   const char *model = RES_get("model");
-  if (model) {
+  if (model && *model) {
+    const ModelKeyword *found = nullptr;
+    std::string known;
     for (const ModelKeyword &k : kModelOrder) {
-      if (stricmp(model, k.word) == 0) {
-        FLAG_set(4, k.code);
-        break;
-      }
+      if (!found && stricmp(model, k.word) == 0) found = &k;
+      known += known.empty() ? k.word : std::string(", ") + k.word;
     }
+    if (found)
+      FLAG_set(4, found->code);
+    else
+      MESS_print(M_WARN, "unknown model '%s' (known: %s)\n", model, known.c_str());
   }
 
   int n = 0;
@@ -133,8 +138,12 @@ int MOS_in_file() {
 
   RES_getvals("parameter", &n, &values);
   for (int i = 0; i < n; i++) {
-    if (stricmp(values[i], "full") == 0) output = 1;
-    if (stricmp(values[i], "prdash") == 0) miss_dash = 1;
+    if (stricmp(values[i], "full") == 0)
+      output = 1;
+    else if (stricmp(values[i], "prdash") == 0)
+      miss_dash = 1;
+    else if (values[i][0])
+      MESS_print(M_WARN, "unknown parameter '%s' (known: full, prdash)\n", values[i]);
   }
   free_parsed_array(n, values);
   return 0;

@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 
 #include "qel.h"
+#include "qelresrc.h"
 
 namespace {
 
@@ -296,6 +297,25 @@ bool same_file(const char *a, const char *b) {
   return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+// Whether an opened bulletin file can be read (a directory opens but holds
+// no lines). A file that cannot be opened or read is named with the reason,
+// so that a wrong name does not look like a missing station. `f` is null
+// after a failed open, with the reason in errno; a directory is closed here.
+bool readable(FILE *f, const char *name) {
+  int err = errno;
+  struct stat st;
+  if (f && f != stdin && name[0] != '|' && fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+    fclose(f);
+    f = nullptr;
+    err = EISDIR;
+  }
+  if (f) return true;
+  char prog[20];
+  RES_get_progname(prog);
+  MESS_print(M_WARN, "%s: cannot read %s: %s\n", prog, name, err ? strerror(err) : "not opened");
+  return false;
+}
+
 }  // namespace
 
 int PAR_set_in_file(const char *str) {
@@ -337,7 +357,7 @@ int PAR_open(Date *date) {
   MESS_print(M_MESS, "Parsing: %s\n", name);
 
   FILE *f = FILE_open(name, "r");
-  if (!f) {
+  if (!readable(f, name)) {
     FILE_restore_name_conv();
     return -1;
   }

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <string>
+#include <vector>
 #include <sys/ipc.h>
 #include <unistd.h>
 
@@ -396,6 +398,17 @@ int positional_definition(int count, RES_defobj *table) {
   return -1;
 }
 
+// Options of the command line that matched no definition, each once, in
+// the order typed: named in a warning after conversion, so that the
+// message level the user chose applies to it.
+std::vector<std::string> unknown_options;
+
+void note_unknown(const char *name) {
+  for (const std::string &u : unknown_options)
+    if (u == name) return;
+  unknown_options.emplace_back(name);
+}
+
 void second_pass(int argc, char **argv, RES_defobj *table) {
   int positional = 0;
   bool collected = false;
@@ -429,6 +442,7 @@ void second_pass(int argc, char **argv, RES_defobj *table) {
     int d = match_option(name, table);
     if (d < 0) {
       RES_new(QEL_MISS, name, value, CV_string);
+      note_unknown(name);
       continue;
     }
     DEF_convert cvt = table[d].cvt;
@@ -586,6 +600,8 @@ int RES_decode(const char *, const char *, int argc, char **argv, RES_defobj *de
   int table_len = 0;
   while (def_table[table_len].def) table_len++;
   convert_all(def_table, table_len);
+  for (const std::string &u : unknown_options) MESS_print(M_WARN, "unknown option -%s\n", u.c_str());
+  unknown_options.clear();
   return 0;
 }
 

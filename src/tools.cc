@@ -66,7 +66,8 @@ int QEL_set_command(const char *string) {
     }
     return 1;
   }
-  if (strnicmp(string, "exit", 4) == 0) QEL_exit(0);
+  // "exit" only as the whole first word: "exitcodes.txt" is an answer.
+  if (strnicmp(string, "exit", 4) == 0 && (!string[4] || is_blank_char(string[4]))) QEL_exit(0);
   return 0;
 }
 

@@ -12,20 +12,24 @@ qeltest::Output run_qelmos(std::vector<std::string> args, const std::string &inp
   return qeltest::run_qelmos(args, input);
 }
 
+// What a run on the missing file below prints on standard error.
+const std::string kUnreadable =
+    "qelmos: cannot read /nonexistent/bulletins.txt: No such file or directory\nNo data found!\n";
+
 }  // namespace
 
 TEST(Driver, MissingStationReportsNoDataWithStatus30) {
   auto o = run_qelmos({"-id", "KEED", "/nonexistent/bulletins.txt"});
   EXPECT_EQ(o.status, 30);
   EXPECT_EQ(o.out, "");  // with -id the banner and "Searching for" are hidden
-  EXPECT_EQ(o.err, "No data found!\n");
+  EXPECT_EQ(o.err, kUnreadable);
 }
 
 TEST(Driver, CompactLineWithMissingStationPrintsOnlyTheWarning) {
   auto o = run_qelmos({"-id", "KEED", "-ou", "ZIM_FORE", "-mo", "gfs", "/nonexistent/bulletins.txt"});
   EXPECT_EQ(o.status, 30);
   EXPECT_EQ(o.out, "");
-  EXPECT_EQ(o.err, "No data found!\n");
+  EXPECT_EQ(o.err, kUnreadable);
 }
 
 TEST(Driver, ModelWithoutOutputFormEndsWithStatus0) {
@@ -41,5 +45,5 @@ TEST(Driver, BannerAndSearchLineWithoutIdentifierOption) {
   EXPECT_NE(o.out.find("      VOD UVOR UVEREV (Ver 1.0.0-linux-none)\n\n"), std::string::npos) << o.out;
   EXPECT_NE(o.out.find("Enter the station: "), std::string::npos) << o.out;
   EXPECT_NE(o.out.find("Searching for: kedd...\n"), std::string::npos) << o.out;
-  EXPECT_EQ(o.err, "No data found!\n");
+  EXPECT_EQ(o.err, kUnreadable);
 }

@@ -464,7 +464,7 @@ TEST_F(Registry, TheToolTakesItsSettingsFromEverySource) {
   auto o = qeltest::run_qelmos({dir.file("missing.txt")}, "", env, dir.path());
   EXPECT_EQ(o.status, 30);
   EXPECT_EQ(o.out, "");
-  EXPECT_EQ(o.err, "No data found!\n");
+  EXPECT_EQ(o.err, "qelmos: cannot read " + dir.file("missing.txt") + ": No such file or directory\nNo data found!\n");
   // The command line's level beats the batch default.
   o = qeltest::run_qelmos({"-me", "mess", "-ou", "table", dir.file("missing.txt")}, "", env, dir.path());
   EXPECT_EQ(o.out.find("      VOD UVOR UVEREV (Ver "), 0u) << o.out;
@@ -484,7 +484,7 @@ TEST_F(Registry, LoopWindowValuesAndSettings) {
   dir.write("later", "*model: ngm\n");
   auto o = start({"-id", "KIND", "-xyz", "3"}, {"model", "model_path", "output", "parameter", "identifier"},
                  {"qeldefault=" + dir.file("defs") + ":#" + wk(11), "qelparam=prdash"});
-  EXPECT_EQ(o.err, "");
+  EXPECT_EQ(o.err, "unknown option -xyz\n");
   EXPECT_EQ(line(o, "model"), "eta");         // from the window
   EXPECT_EQ(line(o, "model_path"), "/w");     // the window comes after the file
   EXPECT_EQ(line(o, "output"), "table");
