@@ -442,7 +442,8 @@ int FILE_set_name(char *type) {
     if (w.size() > 2 && w[2][0] != '-') str_copy(s.hconv, w[2].c_str(), sizeof s.hconv);
     if (w.size() > 3) {
       long v = strtol(w[3].c_str(), nullptr, 10);
-      s.min_size = v < 0 ? 0 : v;
+      // -1 lets empty files count (a missing one has size -1); lower values mean the same.
+      s.min_size = v < -1 ? -1 : v;
     }
     const std::string &ltype = w[0];
     if (stricmp(ltype.c_str(), type) == 0) {

@@ -35,7 +35,9 @@ int64_t secs(int y, int mo, int d, int h, int mi = 0) {
 class Selection : public ::testing::Test {
  protected:
   void SetUp() override {
-    conv.write("name_conv", "mos_dat %D/%y%m%d%h_mos - 0\nbig_dat %D/%y%m%d%h_big - 100\n");
+    conv.write("name_conv",
+               "mos_dat %D/%y%m%d%h_mos - 0\nbig_dat %D/%y%m%d%h_big - 100\n"
+               "any_dat %D/%y%m%d%h_any - -1\nlow_dat %D/%y%m%d%h_any - -7\n");
     RES_put("file_path", conv.path().c_str());
     RES_put("data_path", data.path().c_str());
     setenv("qelcurtime", "#202603071230", 1);
@@ -198,6 +200,13 @@ TEST_F(Selection, LatestHonoursMinimumSizeAndStepCodes) {
   data.write("26030712_big", std::string(50, 'x'));
   data.write("26030710_big", std::string(101, 'x'));
   EXPECT_EQ(current("la"), in_data("26030710_big"));
+  // A minimum of -1 lets an empty file count, a missing one not; lower
+  // minimums mean the same.
+  data.write("26030711_any", "");
+  for (const char *type : {"any_dat", "low_dat"}) {
+    use(type);
+    EXPECT_EQ(current("la"), in_data("26030711_any")) << type;
+  }
 
   use("mos_dat");
   data.write("26030706_mos", "x");
