@@ -5,6 +5,7 @@
 // and paging. Messages with an error or warn bit go to standard error,
 // all others to standard output.
 
+#include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstdlib>
@@ -23,6 +24,7 @@ struct MessState {
   int max_lines = 22;
   FILE *pfile = nullptr;
   char filename[QEL_NAME_LEN] = "";
+  int write_errno = 0;  // first failed write to standard output
 };
 
 MessState st;
@@ -165,6 +167,8 @@ int MESS_check_set() { return st.explicit_sets; }
 
 M_type MESS_get_level() { return st.level; }
 
+int MESS_write_error() { return st.write_errno; }
+
 int MESS_print(M_type type, const char *mess, ...) {
   if (!(type & st.level)) return 0;
 
@@ -193,7 +197,7 @@ int MESS_print(M_type type, const char *mess, ...) {
   }
 
   FILE *screen = (type & kScreenErr) ? stderr : stdout;
-  vfprintf(screen, mess, ap);
+  if (vfprintf(screen, mess, ap) < 0 && screen == stdout && !st.write_errno) st.write_errno = errno;
   va_end(ap);
 
   if (st.page == 2) {

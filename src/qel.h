@@ -111,6 +111,9 @@ int MESS_hold(M_type type, const char *mess);
 int MESS_print_prog(const char *string);
 /// The current message level. Used by tests and the resource listing.
 M_type MESS_get_level();
+/// The error number of the first message that could not be written to
+/// standard output, or 0.
+int MESS_write_error();
 
 // ---------------------------------------------------------------------------
 // Global flags and plot switches (flag.cc)
@@ -177,8 +180,14 @@ int fgetstring(FILE *ifile, char *string, int len);
 
 /// The package version: major.minor.patch, system and window system joined by "-".
 const char *QEL_version();
-/// Ends the process with `status`.
+/// Ends the process with `status`. When standard output could not be
+/// written it prints "PROGRAM: write error: REASON" on standard error, and
+/// a status 0 becomes 1.
 [[noreturn]] void QEL_exit(int status);
+/// Makes a failed write to standard output fail the run on every way out
+/// (QEL_exit and a return from main), and a closed pipe a write error
+/// rather than a fatal signal. Called once at start-up. Returns 0.
+int QEL_watch_output();
 /// Sleeps `secs` seconds (microsecond resolution). -1 for secs <= 0, else 0.
 int QEL_sleep(float secs);
 /// Interprets a prompt answer: 1 for a "set" command ("set name value" or

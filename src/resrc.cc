@@ -590,6 +590,7 @@ int RES_decode(const char *, const char *, int argc, char **argv, RES_defobj *de
 }
 
 int RES_init(int argc, char **argv, res_type *res_key, res_type *res_pos) {
+  QEL_watch_output();  // start-up of the process: a lost table is a failed run
   FLAG_reset(QEL_MISS);
   RES_defobj table[kTableSize];
   int n = 0;
