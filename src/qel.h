@@ -229,8 +229,14 @@ int MQ_put(int msgqid, int conn_id, const char *format, ...) QEL_PRINTF(3, 4);
 int MQ_get(int msgqid, int conn_id, char *item);
 /// Removes every waiting message of type `index`; -1 when none is left.
 int MQ_clear(int msgqid, int index);
-/// Arms the time limit (20 seconds) with MQ_intrp as handler. Returns 0.
+/// Arms the time limit (20 seconds) with MQ_intrp as handler; while an
+/// answer is read, no later than its deadline. Returns 0.
 int MQ_enable_alarm();
+/// Starts reading a whole answer (every reply to one request): from now on
+/// the sends and waits together get one time limit. Returns 0.
+int MQ_begin_answer();
+/// Ends the answer begun last; each send or wait has its own limit again. Returns 0.
+int MQ_end_answer();
 /// Disarms the time limit. Returns 0.
 int MQ_disable_alarm();
 /// The time-limit handler: prints "Queue not responding!!" and exits with 7.

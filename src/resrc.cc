@@ -235,10 +235,29 @@ bool has_def(const RES_defobj &d) { return d.def && *d.def; }
 
 bool is_keyed(const RES_defobj &d) { return d.cmd && RES_cmd_pos(d.cmd) == 0; }
 
-void read_until_nonzero() {
+// A window that streams values without ever ending its answer is taken as
+// not responding after this many values for one request.
+constexpr int kMaxValues = 1000;
+
+// Reads the replies to one request up to its end (the first non-zero
+// result of MQ_get, which is returned), handing every value to `take`. The
+// queue's time limit covers the whole answer, not each reply; more than
+// kMaxValues values end the process as a silent window does.
+template <class Take>
+int read_answer(int queue, int conn, Take take) {
   char item[kReplyLen];
-  while (MQ_get(window.queue, window.conn, item) == 0) {
+  int values = 0, result;
+  MQ_begin_answer();
+  while ((result = MQ_get(queue, conn, item)) == 0) {
+    if (++values > kMaxValues) MQ_intrp(SIGALRM);
+    take(item);
   }
+  MQ_end_answer();
+  return result;
+}
+
+void read_until_nonzero() {
+  read_answer(window.queue, window.conn, [](char *) {});
 }
 
 // A search-path element "#N": ask loop window N for the value of every
@@ -269,10 +288,8 @@ void consult_window(const char *number, RES_defobj *table) {
   for (int i = 0; table[i].def; i++) {
     if (!has_def(table[i])) continue;
     bool got = false;
-    char item[kReplyLen];
     alarm(100);
-    int result;
-    while ((result = MQ_get(queue, conn, item)) == 0) {
+    int result = read_answer(queue, conn, [&](char *item) {
       alarm(0);
       if (item[0] && item[0] != '!' && item[0] != '\n') {
         // The reply is one line: drop its line end, and only that.
@@ -281,7 +298,7 @@ void consult_window(const char *number, RES_defobj *table) {
         RES_new(i, table[i].def, item, table[i].cvt);
         got = true;
       }
-    }
+    });
     alarm(0);
     const char *held = got ? nullptr : RES_get(table[i].def);
     if (held) {

@@ -537,10 +537,12 @@ namespace {
 
 // A scripted peer on a queue of its own: it answers the handshake with
 // `handshake` (code character and text), every "query res" with the texts
-// of `replies` and anything else with code 1, all on connection 3.
+// of `replies` (`gap` microseconds before each) and anything else with
+// code 1, all on connection 3.
 class FakePeer {
  public:
-  FakePeer(key_t key, const std::string &handshake, const std::vector<std::string> &replies) {
+  FakePeer(key_t key, const std::string &handshake, const std::vector<std::string> &replies,
+           useconds_t gap = 0) {
     queue_ = msgget(key, IPC_CREAT | IPC_EXCL | 0600);
     if (queue_ < 0) return;
     pid_ = fork();
@@ -550,7 +552,10 @@ class FakePeer {
     send(2, handshake);
     while (msgrcv(queue_, &m, 120, 1, 0) >= 0) {
       if (strncmp(m.mtext + 1, "query res", 9) == 0)
-        for (const std::string &r : replies) send(3, r);
+        for (const std::string &r : replies) {
+          if (gap) usleep(gap);
+          send(3, r);
+        }
       else
         send(3, "1");
     }
@@ -602,6 +607,28 @@ TEST_F(Registry, LoopWindowRepliesWithoutLineEndOrNotRunning) {
   auto o = start({}, {"model"}, {"qeldefault=#" + wk(18)}, kModelOnly, kNone);
   EXPECT_EQ(o.err, "RAVizir not running!\n");
   EXPECT_EQ(line(o, "model"), "unset");
+}
+
+TEST_F(Registry, LoopWindowStreamingValuesWithoutEnd) {
+  // The time limit covers a whole answer, however many values keep it
+  // going; more than 1000 values for one resource are no answer either.
+  res_type *key = kModelOnly;
+  before_init = [] { MQ_set_time_limit(1); };
+  want_status = 7;
+  {
+    std::vector<std::string> slow(8, "0eta");  // one value every 0.3 s, the end after 2.7 s
+    slow.push_back("1");
+    FakePeer peer(qeltest::window_key(19), "23", slow, 300000);
+    ASSERT_TRUE(peer.ok());
+    auto o = start({}, {"model"}, {"qeldefault=#" + wk(19)}, key, kNone);
+    EXPECT_EQ(o.err, "Queue not responding!!\n");
+  }
+  std::vector<std::string> flood(1001, "0eta");
+  flood.push_back("1");
+  FakePeer peer(qeltest::window_key(20), "23", flood);
+  ASSERT_TRUE(peer.ok());
+  auto o = start({}, {"model"}, {"qeldefault=#" + wk(20)}, key, kNone);
+  EXPECT_EQ(o.err, "Queue not responding!!\n");
 }
 
 #endif
