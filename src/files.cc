@@ -657,10 +657,33 @@ int FILE_make_dir(char *path, int leave) {
   return 0;
 }
 
+namespace {
+// The source whose values are being applied while commands are refused.
+const char *refused_source = nullptr;
+}  // namespace
+
+int FILE_refuse_commands(const char *source) {
+  refused_source = source;
+  return 0;
+}
+
+int FILE_command_ok(const char *name) {
+  if (!name || name[0] != '|' || !refused_source) return 1;
+  MESS_print(M_WARN, "Command not run: %s (from %s)\n", name, refused_source);
+  return 0;
+}
+
+int FILE_user_command(const char *name) {
+  const NameState &s = naming();
+  return name && name[0] == '|' && strcmp(name, s.user_text) == 0;
+}
+
+int FILE_none_chosen() { return naming().none_chosen; }
+
 FILE *FILE_open(const char *name, const char *mode) {
   if (!mode || !*mode) return nullptr;
   if (FILE_is_stdio(name)) return mode[0] == 'r' ? stdin : stdout;
-  if (name[0] == '|') return popen(name + 1, mode[0] == 'r' ? "r" : "w");
+  if (name[0] == '|') return FILE_command_ok(name) ? popen(name + 1, mode[0] == 'r' ? "r" : "w") : nullptr;
   std::string real = expand_user(name);
   if (mode[0] == 'w' || mode[0] == 'a') {
     std::vector<char> dirs(real.begin(), real.end());

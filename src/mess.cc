@@ -113,8 +113,18 @@ void apply_item(const char *item) {
   } else if (starts_with(item, "-fi")) {
     open_message_file(item_file_name(item, 3), "w", 1);
   } else if (starts_with(item, "dfi")) {
-    str_copy(st.filename, item_file_name(item, 3), sizeof st.filename);
-    st.out = 2;
+    // The file is opened for every message, long after this value's source
+    // is known: a command that may not run is refused now, and messages
+    // then go to the screen only, as for a file that cannot be opened.
+    const char *name = item_file_name(item, 3);
+    if (FILE_command_ok(name)) {
+      str_copy(st.filename, name, sizeof st.filename);
+      st.out = 2;
+    } else {
+      close_pfile();
+      st.filename[0] = '\0';
+      st.out = 1;
+    }
   } else if (starts_with(item, "fi")) {
     open_message_file(item_file_name(item, 2), "a", 0);
   } else if (stricmp(item, "nopage") == 0) {

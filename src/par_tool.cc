@@ -238,7 +238,6 @@ struct PAR_file {
   FILE *ifile = nullptr;  // the bulletin file; null when the slot is closed
   LineReader in;          // reads ifile
   FILE *hfile = nullptr;  // the header index file, or null
-  bool hfile_cmd = false; // hfile is a command's output, closed with pclose
   bool own_ifile = false; // false for standard input, which is never closed here
   Date date{};
   long pos = 0;
@@ -290,11 +289,10 @@ void close_opened(FILE *f, bool command) {
 
 void close_streams(PAR_file *s) {
   if (s->ifile && s->own_ifile) fclose(s->ifile);
-  if (s->hfile) close_opened(s->hfile, s->hfile_cmd);
+  if (s->hfile) fclose(s->hfile);
   s->ifile = nullptr;
   s->hfile = nullptr;
   s->own_ifile = false;
-  s->hfile_cmd = false;
 }
 
 // A stream that cannot seek (a pipe on standard input, a command) is
@@ -380,6 +378,9 @@ int PAR_set_end(int flag) {
 int PAR_open(Date *date) {
   PAR_file *s = &pfiles[0];
   close_streams(s);  // opening again reuses the slot
+  // The selection found no file (a latest search that found nothing, a
+  // refused command): nothing is opened, not even the name tried last.
+  if (FILE_none_chosen()) return -1;
   FILE_save_name_conv();
 
   char name[QEL_NAME_LEN];
@@ -396,6 +397,12 @@ int PAR_open(Date *date) {
   }
   MESS_print(M_MESS, "Parsing: %s\n", name);
 
+  // A command runs only as the user wrote it, never as a template made it.
+  if (name[0] == '|' && !FILE_user_command(name)) {
+    MESS_print(M_WARN, "Command not run: %s (made by a naming template)\n", name);
+    FILE_restore_name_conv();
+    return -1;
+  }
   FILE *f = FILE_open(name, "r");
   if (!f) {
     FILE_restore_name_conv();
@@ -414,8 +421,11 @@ int PAR_open(Date *date) {
   char hname[QEL_NAME_LEN];
   FILE_get_filename(hname);
   if (infile[0] && FILE_hdr_set_date(date, hname) && !FILE_is_stdio(hname)) {
-    s->hfile = FILE_open(hname, "r");
-    s->hfile_cmd = s->hfile && hname[0] == '|';
+    // An index name is always made by a template: it never runs a command.
+    if (hname[0] == '|')
+      MESS_print(M_WARN, "Command not run: %s (a header index name)\n", hname);
+    else
+      s->hfile = FILE_open(hname, "r");
   }
 
   if (date) s->date = *date;

@@ -289,8 +289,22 @@ long FILE_size(const char *name);
 /// components. 1 when nothing was needed, else 0.
 int FILE_make_dir(char *path, int leave);
 /// Opens a file (standard streams, "|command", "~" names; parents are
-/// created for writing). The stream, or null.
+/// created for writing). The stream, or null; null also for a "|command"
+/// while commands are refused (FILE_refuse_commands).
 FILE *FILE_open(const char *name, const char *mode);
+/// Refuses "|command" names in FILE_open while a value from `source` (a
+/// text naming it, kept by pointer) is applied; null allows them again. Returns 0.
+int FILE_refuse_commands(const char *source);
+/// 1 when `name` is no "|command" or commands may run now; else warns
+/// "Command not run" with the source and returns 0.
+int FILE_command_ok(const char *name);
+/// 1 when `name` is a "|command" exactly as the user gave it as the file
+/// name (argument, option, prompt, environment, loop window), not one made
+/// by a naming template.
+int FILE_user_command(const char *name);
+/// 1 when the last selection chose no file to read (a latest search that
+/// found nothing, a refused command): the bulletin reader then opens nothing.
+int FILE_none_chosen();
 /// Chooses the input file (resource, current, batch latest, or prompt);
 /// copies the name into `out` (160) when given. 1 if it exists, else 0.
 int FILE_get_file_only(const char *prompt, char *out);

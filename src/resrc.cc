@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <list>
+#include <string>
+#include <unordered_map>
 #include <sys/ipc.h>
 #include <unistd.h>
 
@@ -27,33 +30,56 @@ struct res_obj {
   char *data;       // owned; null for a resource without a value
   DEF_convert cvt;  // converter; CV_string without a definition
   res_obj *next;
+  // The defaults file of the current directory that set the value, or null
+  // for every other source (see RES_get_origin).
+  const char *origin;
 };
 
-res_obj root_res = {QEL_MISS, nullptr, nullptr, CV_string, nullptr};
+res_obj root_res = {QEL_MISS, nullptr, nullptr, CV_string, nullptr, nullptr};
+res_obj *tail_res = &root_res;  // the last node, where new ones are appended
 int clargc = 0;
 char **clargv = nullptr;
 
+// The nodes by name, so that a defaults file of many distinct names is
+// read in linear time. Never destroyed: the nodes live until the process ends.
+std::unordered_map<std::string, res_obj *> &by_name() {
+  static auto *map = new std::unordered_map<std::string, res_obj *>();
+  return *map;
+}
+
+// The origin given to values stored now: the defaults file of the current
+// directory being read, or null. The names live until the process ends.
+const char *storing_origin = nullptr;
+std::list<std::string> &origin_names() {
+  static auto *names = new std::list<std::string>();
+  return *names;
+}
+
 res_obj *find(const char *name) {
   if (!name) return nullptr;
-  for (res_obj *r = root_res.next; r; r = r->next)
-    if (r->name && strcmp(r->name, name) == 0) return r;
-  return nullptr;
+  auto it = by_name().find(name);
+  return it == by_name().end() ? nullptr : it->second;
 }
 
 char *dup_or_null(const char *s) { return s ? strdup(s) : nullptr; }
 
 // The node of `name`, appended with a copy of the name when it is new.
 res_obj *find_or_add(const char *name) {
-  res_obj *r = find(name);
-  if (r) return r;
-  r = static_cast<res_obj *>(calloc(1, sizeof(res_obj)));
-  if (!r) return nullptr;
-  r->name = dup_or_null(name);
+  if (!name) return nullptr;
+  auto [it, added] = by_name().try_emplace(name, nullptr);
+  if (!added) return it->second;
+  res_obj *r = static_cast<res_obj *>(calloc(1, sizeof(res_obj)));
+  if (r) r->name = strdup(name);
+  if (!r || !r->name) {
+    free(r);
+    by_name().erase(it);
+    return nullptr;
+  }
   r->index = QEL_MISS;
   r->cvt = CV_string;
-  res_obj *tail = &root_res;
-  while (tail->next) tail = tail->next;
-  tail->next = r;
+  it->second = r;
+  tail_res->next = r;
+  tail_res = r;
   return r;
 }
 
@@ -313,10 +339,22 @@ void consult_window(const char *number, RES_defobj *table) {
   for (; pending > 0; pending--) read_until_nonzero();
 }
 
+// A search-path element that finds its file through the current directory.
+bool in_current_dir(const char *element) {
+  return !*element || strcmp(element, ".") == 0 || strcmp(element, "./") == 0;
+}
+
 // One defaults file or directory of the search path.
 void read_defaults(const char *element, RES_defobj *table) {
   char key[kDefName], value[kDefValue];
   DEF_open(element);
+  // Whoever can write to the current directory may not be the user: its
+  // values are marked, so that none of them runs a command.
+  storing_origin = nullptr;
+  if (in_current_dir(element) && *DEF_file_name()) {
+    origin_names().emplace_back(DEF_file_name());
+    storing_origin = origin_names().back().c_str();
+  }
   while (DEF_get(key, value) >= 0) {
     bool matched = false;
     for (int i = 0; table[i].def; i++) {
@@ -331,6 +369,7 @@ void read_defaults(const char *element, RES_defobj *table) {
       RES_new(QEL_MISS, component, value, CV_string);
     }
   }
+  storing_origin = nullptr;
   DEF_close();
 }
 
@@ -465,6 +504,13 @@ void convert_all(RES_defobj *table, int table_len) {
   for (res_obj *r = root_res.next; r; r = r->next) {
     if (r->index == QEL_MISS || r->index < 0 || r->index >= table_len) continue;
     const RES_defobj &d = table[r->index];
+    // A converter that opens a file (the message file) runs no command
+    // named by a value from the current directory.
+    std::string source;
+    if (r->origin) {
+      source = std::string("the defaults file ") + r->origin + " in the current directory";
+      FILE_refuse_commands(source.c_str());
+    }
     if (r->cvt == CV_strings && d.out) {
       int n = 0;
       parse_string(r->data, '\n', &n, static_cast<char ***>(d.out));
@@ -472,6 +518,7 @@ void convert_all(RES_defobj *table, int table_len) {
     } else {
       RES_conv_data(r->data, d.out, r->cvt);
     }
+    FILE_refuse_commands(nullptr);
   }
 }
 
@@ -488,6 +535,7 @@ int RES_new(int index, const char *name, const char *data, DEF_convert cvt) {
   r->data = copy;
   r->cvt = cvt;
   r->index = index;
+  r->origin = storing_origin;
   return 0;
 }
 
@@ -495,6 +543,7 @@ int RES_append(int index, const char *name, const char *data, DEF_convert cvt) {
   res_obj *r = find(name);
   if (!r) return RES_new(index, name, data, cvt);
   if (!data) return 0;
+  if (storing_origin) r->origin = storing_origin;  // part of the value is from there
   if (!r->data) {
     r->data = strdup(data);
     return 0;
@@ -514,6 +563,11 @@ const char *RES_get(const char *name) {
   res_obj *r = find(name);
   if (!r) return nullptr;
   return r->data ? r->data : "";
+}
+
+const char *RES_get_origin(const char *name) {
+  res_obj *r = find(name);
+  return r ? r->origin : nullptr;
 }
 
 int RES_getvals(const char *name, int *paramc, char ***paramv) {

@@ -187,12 +187,16 @@ TEST_F(Selection, LatestSearchStepsBackOneFileAtATime) {
   EXPECT_EQ(current("2LA+1"), in_data("26030710_mos"));
   EXPECT_EQ(current("3la-1d"), in_data("26030609_mos"));  // the later "d" belongs to the second offset
 
-  // Nothing within the count: one step before the last name tried.
+  // Nothing within the count: one step before the last name tried, and
+  // nothing chosen, so that the reader opens nothing.
+  EXPECT_EQ(FILE_none_chosen(), 0);
   o = capture([&] { FILE_set_current("1d6la#10", out); });
   EXPECT_EQ(count(o.out, "LATE: "), 10);
   EXPECT_EQ(std::string(out), in_data("26030520_mos"));
+  EXPECT_EQ(FILE_none_chosen(), 1);
   o = capture([&] { FILE_set_current(nullptr, out); });  // null means "la"
   EXPECT_EQ(std::string(out), in_data("26030709_mos"));
+  EXPECT_EQ(FILE_none_chosen(), 0);
 }
 
 TEST_F(Selection, LatestHonoursMinimumSizeAndStepCodes) {

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -401,6 +402,25 @@ TEST_F(Registry, SearchPathTagsAndUndeclaredEntries) {
   EXPECT_EQ(line(o, "region"), "unset");  // another program's
   o = start({}, {"model"}, {"qeldefault=" + defs + ":+mos"});
   EXPECT_EQ(line(o, "model"), "ngm");  // a tag applies to the files after it
+}
+
+TEST_F(Registry, LargeDefaultsFilesAreReadInLinearTime) {
+  // 100,000 distinct names meant for this program, and IF blocks 100,000
+  // deep: each took many seconds when every line was compared with every
+  // stored resource or the whole condition stack.
+  std::string names, deep = "DEF t\n";
+  for (int i = 0; i < 100000; i++) names += "qelmos.name" + std::to_string(i) + ": v" + std::to_string(i) + "\n";
+  for (int i = 0; i < 100000; i++) deep += "IF t\n";
+  deep += "*model: gfs\n";
+  for (int i = 0; i < 100000; i++) deep += "END\n";
+  deep += "*output: table\n";
+  dir.write("names", names);
+  dir.write("deep", deep);
+  auto t0 = std::chrono::steady_clock::now();
+  auto o = start({}, {"name99999", "model", "output"}, {"qeldefault=" + dir.file("names") + ":" + dir.file("deep")});
+  double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  EXPECT_EQ(o.out, "name99999=v99999\nmodel=gfs\noutput=table\nbatch=0 help=0 level=0xfffff\n");
+  EXPECT_LT(secs, 5.0);
 }
 
 TEST_F(Registry, EveryResourceHasItsOwnVariable) {
