@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times the bulletin reader's hot path against `grep -c .` on a generated
-# feed-like bulletin file of about 100 MB, warm, best of several runs.
+# feed-like bulletin file of about 100 MB, warm, best of several runs, then
+# the start-up of the tool on two generated 100,000-line defaults files.
 #
 #   bench/run.sh            (make bench runs it after building)
 #
@@ -80,3 +81,20 @@ if [ -x /usr/bin/time ]; then
   awk -F': ' '/Maximum resident set size/ { printf "%-28s %8.1f MB peak memory\n", "qelmos (last station)", $2 / 1024 }' \
     "$BENCH_DATA/time.txt"
 fi
+
+# Defaults files: 100,000 distinct names meant for the tool (each is stored
+# as a resource of its own), and IF blocks 100,000 deep. The tool reads the
+# file as its search path and prints its help page. Both must take well
+# under half a second: reading defaults is linear in their size.
+NAMES="$BENCH_DATA/defaults_names.txt"
+DEEP="$BENCH_DATA/defaults_deep.txt"
+[ -s "$NAMES" ] || awk 'BEGIN { for (i = 0; i < 100000; i++) printf "qelmos.name%d: value%d\n", i, i }' >"$NAMES"
+[ -s "$DEEP" ] || awk 'BEGIN { print "DEF t"; for (i = 0; i < 100000; i++) print "IF t"
+  print "*model: gfs"; for (i = 0; i < 100000; i++) print "END" }' >"$DEEP"
+for defs in "$NAMES" "$DEEP"; do
+  BASE=$(best_time grep -c . "$defs")
+  label="qelmos -df $(basename "$defs" .txt)"
+  t=$(best_time "$BUILD/qelmos" -df "$defs" -h)
+  printf '%-28s %8.3f s   (%s lines; grep -c . %s s)\n' "$label" "$t" "$(wc -l <"$defs")" "$BASE"
+  if awk -v t="$t" 'BEGIN { exit !(t >= 0.5) }'; then echo "  slower than 0.5 s" >&2; fi
+done

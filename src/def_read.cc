@@ -32,7 +32,10 @@ struct DefState {
   const char *tag[kMaxTags] = {};
   bool own[kMaxTags] = {};  // tags from DEF lines are our copies
   int num_tag = 0;
+  std::string prefix = "Qel.";  // of every full resource name (make_prefix)
+  std::string file_name;  // name of the open defaults file
   std::vector<signed char> match;  // one entry per open IF, no depth limit
+  size_t not_taken = 0;  // entries of `match` other than kTaken
   int matches = 1;
 };
 
@@ -53,33 +56,62 @@ void remove_tag(int i) {
   st.num_tag--;
 }
 
-void recompute_matches() {
-  st.matches = 1;
-  for (signed char m : st.match)
-    if (m != kTaken) st.matches = 0;
+// The condition stack changes only at its top, and `not_taken` follows
+// it, so `matches` costs nothing however deep the blocks nest.
+void push_match(signed char m) {
+  st.match.push_back(m);
+  if (m != kTaken) st.not_taken++;
+  st.matches = st.not_taken == 0;
 }
 
+void set_top(signed char m) {
+  signed char &top = st.match.back();
+  if (top != kTaken) st.not_taken--;
+  top = m;
+  if (top != kTaken) st.not_taken++;
+  st.matches = st.not_taken == 0;
+}
+
+void pop_match() {
+  if (st.match.back() != kTaken) st.not_taken--;
+  st.match.pop_back();
+  st.matches = st.not_taken == 0;
+}
+
+// Makes what the full names of this program's resources begin with: the
+// program's name and its "+" instance name, or the instance name alone, or
+// the program's name, followed by ".".
+void make_prefix() {
+  if (st.prog_title[0] == '+')
+    st.prefix = std::string(st.prog_name) + "." + (st.prog_title + 1) + ".";
+  else
+    st.prefix = std::string(st.prog_title[0] ? st.prog_title : st.prog_name) + ".";
+}
+
+const std::string &name_prefix() { return st.prefix; }
+
 // The full name this program gives to resource `resrc`.
-std::string full_name(const char *resrc) {
-  std::string full;
-  if (st.prog_title[0] == '+') {
-    full = std::string(st.prog_name) + "." + (st.prog_title + 1) + "." + resrc;
-  } else {
-    full = std::string(st.prog_title[0] ? st.prog_title : st.prog_name) + "." + resrc;
-  }
-  return full;
+std::string full_name(const char *resrc) { return name_prefix() + resrc; }
+
+// The first occurrence of seg[0, len) in `s`, or null.
+const char *find_segment(const char *s, const char *seg, size_t len) {
+  if (len == 0) return s;
+  for (; *s; s++)
+    if (*s == seg[0] && strncmp(s, seg, len) == 0) return s;
+  return nullptr;
 }
 
 // Pattern `pat` against `full`: "*" finds the first occurrence of the text
 // up to the next "*" and goes on from there; both must end together.
+// Every line of a defaults file is matched against every resource, so
+// nothing here allocates.
 int pattern_match(const char *pat, const char *full) {
   const char *p = pat, *s = full;
   while (*p && *s) {
     if (*p == '*') {
       p++;
       const char *end = strchr(p, '*');
-      std::string seg(p, end ? static_cast<size_t>(end - p) : strlen(p));
-      const char *at = strstr(s, seg.c_str());
+      const char *at = find_segment(s, p, end ? static_cast<size_t>(end - p) : strlen(p));
       if (!at) return 0;
       s = at;
       continue;
@@ -114,11 +146,13 @@ int DEF_prog() {
   const char *full = RES_get_prog();
   const char *slash = full ? strrchr(full, '/') : nullptr;
   str_copy(st.prog_name, !full ? "QEL" : slash ? slash + 1 : full, sizeof st.prog_name);
+  make_prefix();
   return 0;
 }
 
 int DEF_name(const char *name) {
   str_copy(st.prog_title, name ? name : "", sizeof st.prog_title);
+  make_prefix();
   return 0;
 }
 
@@ -159,8 +193,11 @@ int DEF_open(const char *filename) {
     DEF_close();
   }
   st.def_file = FILE_open(name, "r");
+  if (st.def_file) st.file_name = name;
   return st.def_file ? 0 : -1;
 }
+
+const char *DEF_file_name() { return st.def_file ? st.file_name.c_str() : ""; }
 
 int DEF_close() {
   // A standard stream named as a defaults file is read, never closed.
@@ -204,19 +241,14 @@ int DEF_get(char *resrc, char *value) {
       continue;
     }
     if (word_is(first, "IF")) {
-      if (has_second) {
-        st.match.push_back(tag_defined(second.c_str()) ? kTaken : kNotYet);
-        recompute_matches();
-      }
+      if (has_second) push_match(tag_defined(second.c_str()) ? kTaken : kNotYet);
       continue;
     }
     if (word_is(first, "ELSE")) {
       if (st.match.empty()) {
         MESS_print(M_WARN, "DEF_get: else without an if\n");
       } else {
-        signed char &top = st.match.back();
-        top = (top == kNotYet) ? kTaken : kDone;
-        recompute_matches();
+        set_top(st.match.back() == kNotYet ? kTaken : kDone);
       }
       continue;
     }
@@ -225,12 +257,11 @@ int DEF_get(char *resrc, char *value) {
       if (st.match.empty()) {
         MESS_print(M_WARN, "DEF_get: elif without an if\n");
       } else {
-        signed char &top = st.match.back();
+        signed char top = st.match.back();
         if (top == kTaken || top == kDone)
-          top = kDone;
+          set_top(kDone);
         else
-          top = tag_defined(second.c_str()) ? kTaken : kNotYet;
-        recompute_matches();
+          set_top(tag_defined(second.c_str()) ? kTaken : kNotYet);
       }
       continue;
     }
@@ -238,8 +269,7 @@ int DEF_get(char *resrc, char *value) {
       if (st.match.empty()) {
         MESS_print(M_WARN, "DEF_get: end without an if\n");
       } else {
-        st.match.pop_back();
-        recompute_matches();
+        pop_match();
       }
       continue;
     }
@@ -262,7 +292,15 @@ int DEF_get(char *resrc, char *value) {
 
 int DEF_cmp(const char *resrc, const char *string) {
   if (!resrc || !string) return 0;
-  return pattern_match(string, full_name(resrc).c_str());
+  // The full name is made on the stack when it fits (it always does for
+  // the names of the catalogue).
+  char full[128];
+  const std::string &prefix = name_prefix();
+  size_t n = strlen(resrc);
+  if (prefix.size() + n >= sizeof full) return pattern_match(string, full_name(resrc).c_str());
+  memcpy(full, prefix.data(), prefix.size());
+  memcpy(full + prefix.size(), resrc, n + 1);
+  return pattern_match(string, full);
 }
 
 int DEF_valid(const char *string) {

@@ -442,7 +442,8 @@ int FILE_set_name(char *type) {
     if (w.size() > 2 && w[2][0] != '-') str_copy(s.hconv, w[2].c_str(), sizeof s.hconv);
     if (w.size() > 3) {
       long v = strtol(w[3].c_str(), nullptr, 10);
-      s.min_size = v < 0 ? 0 : v;
+      // -1 lets empty files count (a missing one has size -1); lower values mean the same.
+      s.min_size = v < -1 ? -1 : v;
     }
     const std::string &ltype = w[0];
     if (stricmp(ltype.c_str(), type) == 0) {
@@ -656,10 +657,33 @@ int FILE_make_dir(char *path, int leave) {
   return 0;
 }
 
+namespace {
+// The source whose values are being applied while commands are refused.
+const char *refused_source = nullptr;
+}  // namespace
+
+int FILE_refuse_commands(const char *source) {
+  refused_source = source;
+  return 0;
+}
+
+int FILE_command_ok(const char *name) {
+  if (!name || name[0] != '|' || !refused_source) return 1;
+  MESS_print(M_WARN, "Command not run: %s (from %s)\n", name, refused_source);
+  return 0;
+}
+
+int FILE_user_command(const char *name) {
+  const NameState &s = naming();
+  return name && name[0] == '|' && strcmp(name, s.user_text) == 0;
+}
+
+int FILE_none_chosen() { return naming().none_chosen; }
+
 FILE *FILE_open(const char *name, const char *mode) {
   if (!mode || !*mode) return nullptr;
   if (FILE_is_stdio(name)) return mode[0] == 'r' ? stdin : stdout;
-  if (name[0] == '|') return popen(name + 1, mode[0] == 'r' ? "r" : "w");
+  if (name[0] == '|') return FILE_command_ok(name) ? popen(name + 1, mode[0] == 'r' ? "r" : "w") : nullptr;
   std::string real = expand_user(name);
   if (mode[0] == 'w' || mode[0] == 'a') {
     std::vector<char> dirs(real.begin(), real.end());

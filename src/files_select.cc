@@ -510,6 +510,19 @@ int FILE_get_file_only(const char *prompt, char *out) {
       FILE_list_file();
       QEL_exit(0);
     }
+    // A name from a defaults file of the current directory is no command:
+    // whoever can write there cannot make the tool run one.
+    const char *origin = RES_get_origin("filename");
+    const char *bare = first[0] == '@' ? first.c_str() + 1 : first.c_str();
+    if (origin && bare[0] == '|') {
+      std::string source = std::string("the defaults file ") + origin + " in the current directory";
+      MESS_print(M_WARN, "Command not run: %s (from %s)\n", bare, source.c_str());
+      set_filename(bare, 1);
+      put_name(out, s.filename);
+      s.user_text[0] = '\0';
+      s.none_chosen = true;
+      return 0;
+    }
     FILE_set_file(first.c_str(), out);
     return FILE_exist(s.filename);
   }
@@ -558,6 +571,8 @@ int FILE_set_file(const char *typed, char *out) {
     read_fixed(&digits, &s.set);
   }
   s.file_date = s.set;
+  s.none_chosen = false;
+  str_copy(s.user_text, name[0] == '@' ? name + 1 : name, sizeof s.user_text);
 
   if (stricmp(name, "exit") == 0) QEL_exit(0);
   if (name[0] == '@')
@@ -583,6 +598,7 @@ int64_t FILE_set_current(const char *when, char *out) {
   if (!when) when = "la";
   s.filename_type = 0;
   s.user_file[0] = '\0';
+  s.none_chosen = false;
   const char *p = when;
 
   // The base time: "#" and fixed digits, "qelcurtime", or the clock.
@@ -623,18 +639,22 @@ int64_t FILE_set_current(const char *when, char *out) {
       int k = 0;
       if (read_digits(&p, 4, &k)) tries = k;
     }
+    // A search that finds nothing chooses nothing: the name tried last is
+    // not read (it may not follow the template's intent at all).
+    bool found = false;
     for (int64_t i = 0; i < tries; i++) {
       Date d = breakdown(t);
       int copied = FILE_set_date(&d, name);
       MESS_print(M_DEBUG, "LATE:%d %d %d %d %d\n", d.year, d.month, d.day, d.hour, d.min);
       MESS_print(M_DEBUG, "LATE: %s\n", name);
       long size = FILE_size(name);
-      if (s.rmin_size > 0 && size > s.rmin_size) break;
-      if (size > s.min_size) break;
+      found = (s.rmin_size > 0 && size > s.rmin_size) || size > s.min_size || FILE_is_stdio(name);
+      if (found) break;
       // A name that does not follow the date cannot change by stepping.
-      if (copied || s.late_off <= 0 || FILE_is_stdio(name)) break;
+      if (copied || s.late_off <= 0) break;
       t += static_cast<int64_t>(s.late_off) * sign;
     }
+    s.none_chosen = !found;
     MESS_print(M_DEBUG, "LATEST: %s %s %d\n", p, name, static_cast<int>(t));
     sign = read_sign(&p);
   }

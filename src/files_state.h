@@ -19,6 +19,11 @@ struct NameState {
   // The name the user chose directly. FILE_set_name clears `filename`, so
   // this copy keeps the source of the extracted path while filename_type is 1.
   char user_file[QEL_NAME_LEN] = "";
+  // The file name exactly as the user gave it to FILE_set_file (without a
+  // "@" or a "#" suffix): a "|command" runs only when it is this text.
+  char user_text[QEL_NAME_LEN] = "";
+  // The last selection chose no file to read; the reader opens nothing.
+  bool none_chosen = false;
   int late_off = 3600;  // step of the finest date field met last; -9999 none
   long min_size = 0;    // smallest size of a present file, from the convention
   long rmin_size = 0;   // a tighter minimum tested first when positive (0 here)

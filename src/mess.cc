@@ -5,6 +5,7 @@
 // and paging. Messages with an error or warn bit go to standard error,
 // all others to standard output.
 
+#include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstdlib>
@@ -23,6 +24,7 @@ struct MessState {
   int max_lines = 22;
   FILE *pfile = nullptr;
   char filename[QEL_NAME_LEN] = "";
+  int write_errno = 0;  // first failed write to standard output
 };
 
 MessState st;
@@ -123,8 +125,18 @@ bool apply_item(const char *item) {
   } else if (starts_with(item, "-fi")) {
     open_message_file(item_file_name(item, 3), "w", 1);
   } else if (starts_with(item, "dfi")) {
-    str_copy(st.filename, item_file_name(item, 3), sizeof st.filename);
-    st.out = 2;
+    // The file is opened for every message, long after this value's source
+    // is known: a command that may not run is refused now, and messages
+    // then go to the screen only, as for a file that cannot be opened.
+    const char *name = item_file_name(item, 3);
+    if (FILE_command_ok(name)) {
+      str_copy(st.filename, name, sizeof st.filename);
+      st.out = 2;
+    } else {
+      close_pfile();
+      st.filename[0] = '\0';
+      st.out = 1;
+    }
   } else if (starts_with(item, "fi")) {
     open_message_file(item_file_name(item, 2), "a", 0);
   } else if (stricmp(item, "nopage") == 0) {
@@ -182,6 +194,8 @@ int MESS_check_set() { return st.explicit_sets; }
 
 M_type MESS_get_level() { return st.level; }
 
+int MESS_write_error() { return st.write_errno; }
+
 int MESS_print(M_type type, const char *mess, ...) {
   if (!(type & st.level)) return 0;
 
@@ -210,7 +224,7 @@ int MESS_print(M_type type, const char *mess, ...) {
   }
 
   FILE *screen = (type & kScreenErr) ? stderr : stdout;
-  vfprintf(screen, mess, ap);
+  if (vfprintf(screen, mess, ap) < 0 && screen == stdout && !st.write_errno) st.write_errno = errno;
   va_end(ap);
 
   if (st.page == 2) {

@@ -17,6 +17,7 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "qel.h"
 
@@ -30,6 +31,15 @@ constexpr int kLastConnId = 255 - '0';  // highest id whose code still fits a by
 
 int time_limit = 20;  // seconds a send or a wait may take
 mqueuebuf rbuf;       // receive buffer, also used for draining
+// While a whole answer is read (MQ_begin_answer), the monotonic time by
+// which it must be complete; 0 otherwise.
+double answer_deadline = 0;
+
+double monotonic_now() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
 
 void set_handler() {
   struct sigaction sa;
@@ -71,7 +81,26 @@ int MQ_open(int num) {
 
 int MQ_enable_alarm() {
   set_handler();
-  alarm(static_cast<unsigned>(time_limit));
+  unsigned secs = static_cast<unsigned>(time_limit);
+  if (answer_deadline > 0) {
+    // Whatever remains of the answer's time, rounded up to whole seconds.
+    double left = answer_deadline - monotonic_now();
+    if (left <= 0) MQ_intrp(SIGALRM);
+    unsigned whole = static_cast<unsigned>(left);
+    if (whole < left) whole++;
+    if (whole < secs) secs = whole;
+  }
+  alarm(secs);
+  return 0;
+}
+
+int MQ_begin_answer() {
+  answer_deadline = monotonic_now() + time_limit;
+  return 0;
+}
+
+int MQ_end_answer() {
+  answer_deadline = 0;
   return 0;
 }
 

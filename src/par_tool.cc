@@ -41,10 +41,14 @@ constexpr unsigned long kEquals = 0x800;
 
 constexpr size_t kBufSize = 1 << 16;
 
-// Reads lines from a stream as fgetnline does: a line feed at the start of
-// a read is the previous line's terminator and is skipped, a line stops
-// before its line feed or after `len` characters, and the terminator stays
-// for the next read. Positions are stream offsets, as ftell gives them.
+// Reads lines from a stream. A line ends at a line feed, which stays for
+// the next read (a read skips a line feed at its start). Carriage returns
+// before a line feed belong to it (CR LF, CR CR LF: one line end, the CRs
+// removed later); any other carriage return ends its line, so old Mac
+// files with CR-only line ends, empty lines included, read like LF files.
+// Of a line longer than `len` the rest is dropped up to its end, so that no
+// piece of it is taken for a line of its own. Positions are stream offsets,
+// as ftell gives them.
 struct LineReader {
   FILE *f = nullptr;
   char buf[kBufSize];
@@ -52,7 +56,9 @@ struct LineReader {
   size_t end = 0;        // bytes held in buf
   long base = 0;         // stream offset of buf[0]
   bool drained = false;  // the stream has nothing more after buf
-  bool eof = false;      // the last read found nothing left
+  // The last read found nothing left, or its line ran into the end of the
+  // stream without a line end (a file caught while it is being written).
+  bool eof = false;
 
   void attach(FILE *stream) {
     f = stream;
@@ -64,8 +70,10 @@ struct LineReader {
 
   long tell() const { return base + static_cast<long>(at); }
 
-  // Makes at least `want` bytes available from `at`, unless the stream ends first.
+  // Makes at least `want` bytes available from `at`, unless the stream ends
+  // first (or `want` exceeds the buffer).
   void ensure(size_t want) {
+    if (want > kBufSize) want = kBufSize;
     if (end - at >= want || drained) return;
     if (at > 0) {
       memmove(buf, buf + at, end - at);
@@ -95,8 +103,66 @@ struct LineReader {
     return true;
   }
 
+  enum Scan { kFound, kNone, kMore };
+
+  // Looks for the end of a line in buf[from, to): kFound with *next at its
+  // line feed or just past its ending carriage return. kMore when a run of
+  // CRs reaches the end of what buf holds, so that more of the stream must
+  // be read to tell whether a line feed follows; *next is then just past
+  // the run's first CR, where the line ends if no more can be read.
+  Scan find_end(size_t from, size_t to, size_t *next) const {
+    const char *p = buf + from;
+    const char *nl = static_cast<const char *>(memchr(p, '\n', to - from));
+    const char *lim = nl ? nl : buf + to;
+    const char *cr = static_cast<const char *>(memchr(p, '\r', static_cast<size_t>(lim - p)));
+    if (cr) {
+      size_t i = static_cast<size_t>(cr - buf), j = i + 1;
+      while (j < end && buf[j] == '\r') j++;
+      if (j < end && buf[j] == '\n') {  // the CRs of a CR LF or CR CR LF line end
+        *next = j;
+        return kFound;
+      }
+      *next = i + 1;
+      return j == end && !drained ? kMore : kFound;
+    }
+    if (!nl) return kNone;
+    *next = static_cast<size_t>(nl - buf);
+    return kFound;
+  }
+
+  // Makes room for more of a run of CRs that reaches the end of buf (the
+  // bytes from `at` are kept); false when the buffer is full.
+  bool read_more() {
+    if (end - at >= kBufSize) return false;
+    ensure(end - at + 1);
+    return true;
+  }
+
+  // Drops the rest of a long line up to its end; false when the stream
+  // ended first.
+  bool skip_rest() {
+    for (;;) {
+      ensure(2);
+      if (at >= end) return false;
+      size_t next;
+      Scan r = find_end(at, end, &next);
+      if (r == kNone) {
+        at = end;
+        continue;
+      }
+      if (r == kMore) {
+        at = next - 1;  // keep the run of CRs, drop what comes before it
+        if (read_more()) continue;
+        next = at + 1;  // a run that fills the buffer: its first CR ends the line
+      }
+      at = next;
+      return true;
+    }
+  }
+
   // The next line into `out` (len + 1 bytes, terminated): the bytes stored
-  // (a NUL byte among them ends the line's text), or -1 when nothing is left.
+  // (a NUL byte among them ends the line's text, ending CRs are among them),
+  // or -1 when nothing is left.
   int getline(char *out, size_t len) {
     ensure(len + 2);
     if (at < end && buf[at] == '\n') at++;
@@ -104,14 +170,22 @@ struct LineReader {
       eof = true;
       return -1;
     }
-    size_t lim = end - at < len ? end - at : len;
-    const char *p = buf + at;
-    const void *nl = memchr(p, '\n', lim);
-    size_t n = nl ? static_cast<size_t>(static_cast<const char *>(nl) - p) : lim;
-    memcpy(out, p, n);
+    size_t lim, next = 0;
+    Scan r;
+    do {
+      lim = end - at < len ? end - at : len;
+      r = find_end(at, at + lim, &next);
+    } while (r == kMore && read_more());
+    // A line whose end lies past its first len bytes (only CRs can lie
+    // there) keeps those bytes; an unfinished run of CRs that fills the
+    // buffer ends the line at its first CR.
+    size_t n = r != kNone && next - at < lim ? next - at : lim;
+    memcpy(out, buf + at, n);
     out[n] = '\0';
-    at += n;
-    eof = false;
+    bool ended = r != kNone;
+    at = ended ? next : at + n;
+    if (!ended) ended = skip_rest();
+    eof = !ended;
     return static_cast<int>(n);
   }
 };
@@ -167,7 +241,6 @@ struct PAR_file {
   FILE *ifile = nullptr;  // the bulletin file; null when the slot is closed
   LineReader in;          // reads ifile
   FILE *hfile = nullptr;  // the header index file, or null
-  bool hfile_cmd = false; // hfile is a command's output, closed with pclose
   bool own_ifile = false; // false for standard input, which is never closed here
   Date date{};
   long pos = 0;
@@ -192,6 +265,16 @@ PAR_file *open_slot(int ind) {
   return s && s->ifile ? s : nullptr;
 }
 
+// A search or read that gave up after 100000 lines warns once per run: a
+// long file gives up again and again and goes on each time.
+bool loop_warned = false;
+
+void warn_loop() {
+  if (loop_warned) return;
+  loop_warned = true;
+  MESS_print(M_WARN, "Caught in search loop\n");
+}
+
 void keep(char *dst, const char *src) { str_copy(dst, src, kKeptMax + 1); }
 
 void trace(M_type level, const char *tag, const PAR_file &s, const char *text) {
@@ -210,11 +293,10 @@ void close_opened(FILE *f, bool command) {
 
 void close_streams(PAR_file *s) {
   if (s->ifile && s->own_ifile) fclose(s->ifile);
-  if (s->hfile) close_opened(s->hfile, s->hfile_cmd);
+  if (s->hfile) fclose(s->hfile);
   s->ifile = nullptr;
   s->hfile = nullptr;
   s->own_ifile = false;
-  s->hfile_cmd = false;
 }
 
 // A stream that cannot seek (a pipe on standard input, a command) is
@@ -331,6 +413,9 @@ int PAR_set_end(int flag) {
 int PAR_open(Date *date) {
   PAR_file *s = &pfiles[0];
   close_streams(s);  // opening again reuses the slot
+  // The selection found no file (a latest search that found nothing, a
+  // refused command): nothing is opened, not even the name tried last.
+  if (FILE_none_chosen()) return -1;
   FILE_save_name_conv();
 
   char name[QEL_NAME_LEN];
@@ -356,6 +441,12 @@ int PAR_open(Date *date) {
   }
   MESS_print(M_MESS, "Parsing: %s\n", name);
 
+  // A command runs only as the user wrote it, never as a template made it.
+  if (name[0] == '|' && !FILE_user_command(name)) {
+    MESS_print(M_WARN, "Command not run: %s (made by a naming template)\n", name);
+    FILE_restore_name_conv();
+    return -1;
+  }
   FILE *f = FILE_open(name, "r");
   if (!readable(f, name)) {
     FILE_restore_name_conv();
@@ -374,8 +465,11 @@ int PAR_open(Date *date) {
   char hname[QEL_NAME_LEN];
   FILE_get_filename(hname);
   if (infile[0] && !as_named && FILE_hdr_set_date(date, hname) && !FILE_is_stdio(hname)) {
-    s->hfile = FILE_open(hname, "r");
-    s->hfile_cmd = s->hfile && hname[0] == '|';
+    // An index name is always made by a template: it never runs a command.
+    if (hname[0] == '|')
+      MESS_print(M_WARN, "Command not run: %s (a header index name)\n", hname);
+    else
+      s->hfile = FILE_open(hname, "r");
   }
 
   if (date) s->date = *date;
@@ -546,8 +640,8 @@ int PAR_search(int ind, const char *rhdr) {
     }
     s->header[0] = '\0';
   }
-  MESS_print(M_WARN, "Caught in search loop\n");
-  trace(M_WARN, "SE-!", *s, cand);
+  warn_loop();
+  trace(M_DEBUGC, "SE-!", *s, cand);
   trace(M_DEBUGC, "SE-!", *s, "----");
   return 0;
 }
@@ -594,8 +688,8 @@ int PAR_read(int ind, int flag, int num, char *line) {
     }
   }
 
-  // A last line without terminator is judged by its content like any other;
-  // the end of the file is reported by the next read.
+  // A last line without a line end is classified as the end of the file
+  // (status 4) and not delivered: it may be half written.
   char buf[kLineMax + 1];
   s->pos = s->in.tell();
   int got = s->in.getline(buf, kLineMax);
@@ -615,7 +709,7 @@ int PAR_read(int ind, int flag, int num, char *line) {
   }
 
   if (num == kCandidates) {
-    MESS_print(M_WARN, "Caught in search loop\n");
+    warn_loop();
     trace(M_DEBUGC, "RD-*", *s, buf);
     return 0;
   }

@@ -111,6 +111,9 @@ int MESS_hold(M_type type, const char *mess);
 int MESS_print_prog(const char *string);
 /// The current message level. Used by tests and the resource listing.
 M_type MESS_get_level();
+/// The error number of the first message that could not be written to
+/// standard output, or 0.
+int MESS_write_error();
 
 // ---------------------------------------------------------------------------
 // Global flags and plot switches (flag.cc)
@@ -177,8 +180,14 @@ int fgetstring(FILE *ifile, char *string, int len);
 
 /// The package version: major.minor.patch, system and window system joined by "-".
 const char *QEL_version();
-/// Ends the process with `status`.
+/// Ends the process with `status`. When standard output could not be
+/// written it prints "PROGRAM: write error: REASON" on standard error, and
+/// a status 0 becomes 1.
 [[noreturn]] void QEL_exit(int status);
+/// Makes a failed write to standard output fail the run on every way out
+/// (QEL_exit and a return from main), and a closed pipe a write error
+/// rather than a fatal signal. Called once at start-up. Returns 0.
+int QEL_watch_output();
 /// Sleeps `secs` seconds (microsecond resolution). -1 for secs <= 0, else 0.
 int QEL_sleep(float secs);
 /// Interprets a prompt answer: 1 for a "set" command ("set name value" or
@@ -220,8 +229,14 @@ int MQ_put(int msgqid, int conn_id, const char *format, ...) QEL_PRINTF(3, 4);
 int MQ_get(int msgqid, int conn_id, char *item);
 /// Removes every waiting message of type `index`; -1 when none is left.
 int MQ_clear(int msgqid, int index);
-/// Arms the time limit (20 seconds) with MQ_intrp as handler. Returns 0.
+/// Arms the time limit (20 seconds) with MQ_intrp as handler; while an
+/// answer is read, no later than its deadline. Returns 0.
 int MQ_enable_alarm();
+/// Starts reading a whole answer (every reply to one request): from now on
+/// the sends and waits together get one time limit. Returns 0.
+int MQ_begin_answer();
+/// Ends the answer begun last; each send or wait has its own limit again. Returns 0.
+int MQ_end_answer();
 /// Disarms the time limit. Returns 0.
 int MQ_disable_alarm();
 /// The time-limit handler: prints "Queue not responding!!" and exits with 7.
@@ -274,8 +289,22 @@ long FILE_size(const char *name);
 /// components. 1 when nothing was needed, else 0.
 int FILE_make_dir(char *path, int leave);
 /// Opens a file (standard streams, "|command", "~" names; parents are
-/// created for writing). The stream, or null.
+/// created for writing). The stream, or null; null also for a "|command"
+/// while commands are refused (FILE_refuse_commands).
 FILE *FILE_open(const char *name, const char *mode);
+/// Refuses "|command" names in FILE_open while a value from `source` (a
+/// text naming it, kept by pointer) is applied; null allows them again. Returns 0.
+int FILE_refuse_commands(const char *source);
+/// 1 when `name` is no "|command" or commands may run now; else warns
+/// "Command not run" with the source and returns 0.
+int FILE_command_ok(const char *name);
+/// 1 when `name` is a "|command" exactly as the user gave it as the file
+/// name (argument, option, prompt, environment, loop window), not one made
+/// by a naming template.
+int FILE_user_command(const char *name);
+/// 1 when the last selection chose no file to read (a latest search that
+/// found nothing, a refused command): the bulletin reader then opens nothing.
+int FILE_none_chosen();
 /// Chooses the input file (resource, current, batch latest, or prompt);
 /// copies the name into `out` (160) when given. 1 if it exists, else 0.
 int FILE_get_file_only(const char *prompt, char *out);

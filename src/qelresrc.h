@@ -201,6 +201,10 @@ int RES_append(int index, const char *name, const char *data, DEF_convert cvt);
 int RES_put(const char *name, const char *value);
 /// The value of the named resource, "" when it has none, null when unknown.
 const char *RES_get(const char *name);
+/// The defaults file of the current directory (a "." or empty search-path
+/// element) that set the resource's value, or null when the value came
+/// from any other source. Such a value never runs a "|command".
+const char *RES_get_origin(const char *name);
 /// Splits the value (at newlines for CV_strings, else commas) into
 /// *paramv (caller frees with free_parsed_array); returns the item count.
 int RES_getvals(const char *name, int *paramc, char ***paramv);
@@ -249,6 +253,8 @@ int DEF_tag(const char *str);
 int DEF_open(const char *filename);
 /// Closes the open defaults file. Returns 0.
 int DEF_close();
+/// The name of the open defaults file ("" when none is open).
+const char *DEF_file_name();
 /// Reads the next active resource line into `resrc` (50) and `value` (200):
 /// 1, or -1 at end of file, without a file, or with a null `resrc`.
 int DEF_get(char *resrc, char *value);

@@ -11,7 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <list>
 #include <string>
+#include <unordered_map>
 #include <vector>
 #include <sys/ipc.h>
 #include <unistd.h>
@@ -29,33 +31,56 @@ struct res_obj {
   char *data;       // owned; null for a resource without a value
   DEF_convert cvt;  // converter; CV_string without a definition
   res_obj *next;
+  // The defaults file of the current directory that set the value, or null
+  // for every other source (see RES_get_origin).
+  const char *origin;
 };
 
-res_obj root_res = {QEL_MISS, nullptr, nullptr, CV_string, nullptr};
+res_obj root_res = {QEL_MISS, nullptr, nullptr, CV_string, nullptr, nullptr};
+res_obj *tail_res = &root_res;  // the last node, where new ones are appended
 int clargc = 0;
 char **clargv = nullptr;
 
+// The nodes by name, so that a defaults file of many distinct names is
+// read in linear time. Never destroyed: the nodes live until the process ends.
+std::unordered_map<std::string, res_obj *> &by_name() {
+  static auto *map = new std::unordered_map<std::string, res_obj *>();
+  return *map;
+}
+
+// The origin given to values stored now: the defaults file of the current
+// directory being read, or null. The names live until the process ends.
+const char *storing_origin = nullptr;
+std::list<std::string> &origin_names() {
+  static auto *names = new std::list<std::string>();
+  return *names;
+}
+
 res_obj *find(const char *name) {
   if (!name) return nullptr;
-  for (res_obj *r = root_res.next; r; r = r->next)
-    if (r->name && strcmp(r->name, name) == 0) return r;
-  return nullptr;
+  auto it = by_name().find(name);
+  return it == by_name().end() ? nullptr : it->second;
 }
 
 char *dup_or_null(const char *s) { return s ? strdup(s) : nullptr; }
 
 // The node of `name`, appended with a copy of the name when it is new.
 res_obj *find_or_add(const char *name) {
-  res_obj *r = find(name);
-  if (r) return r;
-  r = static_cast<res_obj *>(calloc(1, sizeof(res_obj)));
-  if (!r) return nullptr;
-  r->name = dup_or_null(name);
+  if (!name) return nullptr;
+  auto [it, added] = by_name().try_emplace(name, nullptr);
+  if (!added) return it->second;
+  res_obj *r = static_cast<res_obj *>(calloc(1, sizeof(res_obj)));
+  if (r) r->name = strdup(name);
+  if (!r || !r->name) {
+    free(r);
+    by_name().erase(it);
+    return nullptr;
+  }
   r->index = QEL_MISS;
   r->cvt = CV_string;
-  res_obj *tail = &root_res;
-  while (tail->next) tail = tail->next;
-  tail->next = r;
+  it->second = r;
+  tail_res->next = r;
+  tail_res = r;
   return r;
 }
 
@@ -237,10 +262,29 @@ bool has_def(const RES_defobj &d) { return d.def && *d.def; }
 
 bool is_keyed(const RES_defobj &d) { return d.cmd && RES_cmd_pos(d.cmd) == 0; }
 
-void read_until_nonzero() {
+// A window that streams values without ever ending its answer is taken as
+// not responding after this many values for one request.
+constexpr int kMaxValues = 1000;
+
+// Reads the replies to one request up to its end (the first non-zero
+// result of MQ_get, which is returned), handing every value to `take`. The
+// queue's time limit covers the whole answer, not each reply; more than
+// kMaxValues values end the process as a silent window does.
+template <class Take>
+int read_answer(int queue, int conn, Take take) {
   char item[kReplyLen];
-  while (MQ_get(window.queue, window.conn, item) == 0) {
+  int values = 0, result;
+  MQ_begin_answer();
+  while ((result = MQ_get(queue, conn, item)) == 0) {
+    if (++values > kMaxValues) MQ_intrp(SIGALRM);
+    take(item);
   }
+  MQ_end_answer();
+  return result;
+}
+
+void read_until_nonzero() {
+  read_answer(window.queue, window.conn, [](char *) {});
 }
 
 // A search-path element "#N": ask loop window N for the value of every
@@ -271,10 +315,8 @@ void consult_window(const char *number, RES_defobj *table) {
   for (int i = 0; table[i].def; i++) {
     if (!has_def(table[i])) continue;
     bool got = false;
-    char item[kReplyLen];
     alarm(100);
-    int result;
-    while ((result = MQ_get(queue, conn, item)) == 0) {
+    int result = read_answer(queue, conn, [&](char *item) {
       alarm(0);
       if (item[0] && item[0] != '!' && item[0] != '\n') {
         // The reply is one line: drop its line end, and only that.
@@ -283,7 +325,7 @@ void consult_window(const char *number, RES_defobj *table) {
         RES_new(i, table[i].def, item, table[i].cvt);
         got = true;
       }
-    }
+    });
     alarm(0);
     const char *held = got ? nullptr : RES_get(table[i].def);
     if (held) {
@@ -298,10 +340,22 @@ void consult_window(const char *number, RES_defobj *table) {
   for (; pending > 0; pending--) read_until_nonzero();
 }
 
+// A search-path element that finds its file through the current directory.
+bool in_current_dir(const char *element) {
+  return !*element || strcmp(element, ".") == 0 || strcmp(element, "./") == 0;
+}
+
 // One defaults file or directory of the search path.
 void read_defaults(const char *element, RES_defobj *table) {
   char key[kDefName], value[kDefValue];
   DEF_open(element);
+  // Whoever can write to the current directory may not be the user: its
+  // values are marked, so that none of them runs a command.
+  storing_origin = nullptr;
+  if (in_current_dir(element) && *DEF_file_name()) {
+    origin_names().emplace_back(DEF_file_name());
+    storing_origin = origin_names().back().c_str();
+  }
   while (DEF_get(key, value) >= 0) {
     bool matched = false;
     for (int i = 0; table[i].def; i++) {
@@ -316,6 +370,7 @@ void read_defaults(const char *element, RES_defobj *table) {
       RES_new(QEL_MISS, component, value, CV_string);
     }
   }
+  storing_origin = nullptr;
   DEF_close();
 }
 
@@ -462,6 +517,13 @@ void convert_all(RES_defobj *table, int table_len) {
   for (res_obj *r = root_res.next; r; r = r->next) {
     if (r->index == QEL_MISS || r->index < 0 || r->index >= table_len) continue;
     const RES_defobj &d = table[r->index];
+    // A converter that opens a file (the message file) runs no command
+    // named by a value from the current directory.
+    std::string source;
+    if (r->origin) {
+      source = std::string("the defaults file ") + r->origin + " in the current directory";
+      FILE_refuse_commands(source.c_str());
+    }
     if (r->cvt == CV_strings && d.out) {
       int n = 0;
       parse_string(r->data, '\n', &n, static_cast<char ***>(d.out));
@@ -469,6 +531,7 @@ void convert_all(RES_defobj *table, int table_len) {
     } else {
       RES_conv_data(r->data, d.out, r->cvt);
     }
+    FILE_refuse_commands(nullptr);
   }
 }
 
@@ -485,6 +548,7 @@ int RES_new(int index, const char *name, const char *data, DEF_convert cvt) {
   r->data = copy;
   r->cvt = cvt;
   r->index = index;
+  r->origin = storing_origin;
   return 0;
 }
 
@@ -492,6 +556,7 @@ int RES_append(int index, const char *name, const char *data, DEF_convert cvt) {
   res_obj *r = find(name);
   if (!r) return RES_new(index, name, data, cvt);
   if (!data) return 0;
+  if (storing_origin) r->origin = storing_origin;  // part of the value is from there
   if (!r->data) {
     r->data = strdup(data);
     return 0;
@@ -511,6 +576,11 @@ const char *RES_get(const char *name) {
   res_obj *r = find(name);
   if (!r) return nullptr;
   return r->data ? r->data : "";
+}
+
+const char *RES_get_origin(const char *name) {
+  res_obj *r = find(name);
+  return r ? r->origin : nullptr;
 }
 
 int RES_getvals(const char *name, int *paramc, char ***paramv) {
@@ -606,6 +676,7 @@ int RES_decode(const char *, const char *, int argc, char **argv, RES_defobj *de
 }
 
 int RES_init(int argc, char **argv, res_type *res_key, res_type *res_pos) {
+  QEL_watch_output();  // start-up of the process: a lost table is a failed run
   FLAG_reset(QEL_MISS);
   RES_defobj table[kTableSize];
   int n = 0;

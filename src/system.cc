@@ -1,24 +1,76 @@
 // system.cc: process-level services: the package version string, the one
 // way out of the process, and a short sleep. State: the seconds slept so far
-// (elapse), which only grows.
+// (elapse), which only grows, and whether standard output has been checked
+// for write errors on the way out.
+
+#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "qel.h"
+#include "qelresrc.h"
 
 namespace {
-float elapse = 0;  // seconds slept through QEL_sleep
+
+float elapse = 0;             // seconds slept through QEL_sleep
+bool output_checked = false;  // the way out has flushed and checked standard output
+
+// Flushes standard output; when it, or any message before, could not be
+// written, reports "PROGRAM: write error: REASON" and turns a status 0 into
+// 1: output that silently went nowhere would pass for success. A failure
+// status is kept.
+int output_status(int status) {
+  if (output_checked) return status;
+  output_checked = true;
+  int err = fflush(stdout) != 0 ? errno : 0;
+  if (!err && ferror(stdout)) err = MESS_write_error() ? MESS_write_error() : EIO;
+  if (!err) return status;
+  char prog[20];
+  RES_get_progname(prog);
+  fprintf(stderr, "%s: write error: %s\n", prog, strerror(err));
+  return status != 0 ? status : 1;
 }
+
+// A return from main passes here: exit() runs this before it closes the
+// streams, and only _exit can still change the status.
+void check_at_exit() {
+  int status = output_status(0);
+  if (status != 0) {
+    fflush(stderr);
+    _exit(status);
+  }
+}
+
+// Writing to a closed pipe then fails with EPIPE instead of killing the
+// process. A handler, not SIG_IGN: commands started later get the default again.
+void on_sigpipe(int) {}
+
+}  // namespace
 
 const char *QEL_version() { return "1.0.0-linux-none"; }
 
 void QEL_exit(int status) {
-  fflush(stdout);
+  status = output_status(status);
   fflush(stderr);
   exit(status);
+}
+
+int QEL_watch_output() {
+  static bool watching = false;
+  if (watching) return 0;
+  watching = true;
+  struct sigaction sa;
+  memset(&sa, 0, sizeof sa);
+  sa.sa_handler = on_sigpipe;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGPIPE, &sa, nullptr);
+  atexit(check_at_exit);
+  return 0;
 }
 
 int QEL_sleep(float secs) {

@@ -1,6 +1,11 @@
 // End-to-end tests of the driver's flow: run the built qelmos binary.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
 
 #include "test_util.h"
 
@@ -46,4 +51,40 @@ TEST(Driver, BannerAndSearchLineWithoutIdentifierOption) {
   EXPECT_NE(o.out.find("Enter the station: "), std::string::npos) << o.out;
   EXPECT_NE(o.out.find("Searching for: kedd...\n"), std::string::npos) << o.out;
   EXPECT_EQ(o.err, kUnreadable);
+}
+
+TEST(Driver, OutputThatCannotBeWrittenFailsTheRun) {
+  // Standard output on a full device, and on a pipe nobody reads any more:
+  // the table (the way out through main) and the compact line (through
+  // QEL_exit) are lost, and the run says so.
+  std::string bulletin = qeltest::data_file("gfs_mav_with_kind.txt");
+  std::vector<std::string> table = {"-id", "KEED", "-mo", "gfs", bulletin};
+  std::vector<std::string> line = {"-id", "KEED", "-mo", "gfs", "-ou", "zim_fore", bulletin};
+  auto exec_qelmos = [](std::vector<std::string> words) {
+    words.insert(words.begin(), {QELMOS_BIN, "-nc", qeltest::data_file("name_conv")});
+    std::vector<char *> argv;
+    for (std::string &w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(98);
+  };
+  for (const auto &args : {table, line}) {
+    auto o = qeltest::run_child([&] {
+      int fd = open("/dev/full", O_WRONLY);
+      if (fd < 0 || dup2(fd, 1) < 0) _exit(99);
+      exec_qelmos(args);
+    });
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "qelmos: write error: No space left on device\n");
+
+    o = qeltest::run_child([&] {
+      int fd[2];
+      if (pipe(fd) != 0 || dup2(fd[1], 1) < 0) _exit(99);
+      close(fd[0]);
+      close(fd[1]);
+      exec_qelmos(args);
+    });
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err, "qelmos: write error: Broken pipe\n");
+  }
 }

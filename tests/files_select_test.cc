@@ -35,7 +35,9 @@ int64_t secs(int y, int mo, int d, int h, int mi = 0) {
 class Selection : public ::testing::Test {
  protected:
   void SetUp() override {
-    conv.write("name_conv", "mos_dat %D/%y%m%d%h_mos - 0\nbig_dat %D/%y%m%d%h_big - 100\n");
+    conv.write("name_conv",
+               "mos_dat %D/%y%m%d%h_mos - 0\nbig_dat %D/%y%m%d%h_big - 100\n"
+               "any_dat %D/%y%m%d%h_any - -1\nlow_dat %D/%y%m%d%h_any - -7\n");
     RES_put("file_path", conv.path().c_str());
     RES_put("data_path", data.path().c_str());
     setenv("qelcurtime", "#202603071230", 1);
@@ -185,12 +187,16 @@ TEST_F(Selection, LatestSearchStepsBackOneFileAtATime) {
   EXPECT_EQ(current("2LA+1"), in_data("26030710_mos"));
   EXPECT_EQ(current("3la-1d"), in_data("26030609_mos"));  // the later "d" belongs to the second offset
 
-  // Nothing within the count: one step before the last name tried.
+  // Nothing within the count: one step before the last name tried, and
+  // nothing chosen, so that the reader opens nothing.
+  EXPECT_EQ(FILE_none_chosen(), 0);
   o = capture([&] { FILE_set_current("1d6la#10", out); });
   EXPECT_EQ(count(o.out, "LATE: "), 10);
   EXPECT_EQ(std::string(out), in_data("26030520_mos"));
+  EXPECT_EQ(FILE_none_chosen(), 1);
   o = capture([&] { FILE_set_current(nullptr, out); });  // null means "la"
   EXPECT_EQ(std::string(out), in_data("26030709_mos"));
+  EXPECT_EQ(FILE_none_chosen(), 0);
 }
 
 TEST_F(Selection, LatestHonoursMinimumSizeAndStepCodes) {
@@ -198,6 +204,13 @@ TEST_F(Selection, LatestHonoursMinimumSizeAndStepCodes) {
   data.write("26030712_big", std::string(50, 'x'));
   data.write("26030710_big", std::string(101, 'x'));
   EXPECT_EQ(current("la"), in_data("26030710_big"));
+  // A minimum of -1 lets an empty file count, a missing one not; lower
+  // minimums mean the same.
+  data.write("26030711_any", "");
+  for (const char *type : {"any_dat", "low_dat"}) {
+    use(type);
+    EXPECT_EQ(current("la"), in_data("26030711_any")) << type;
+  }
 
   use("mos_dat");
   data.write("26030706_mos", "x");

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -403,6 +404,25 @@ TEST_F(Registry, SearchPathTagsAndUndeclaredEntries) {
   EXPECT_EQ(line(o, "model"), "ngm");  // a tag applies to the files after it
 }
 
+TEST_F(Registry, LargeDefaultsFilesAreReadInLinearTime) {
+  // 100,000 distinct names meant for this program, and IF blocks 100,000
+  // deep: each took many seconds when every line was compared with every
+  // stored resource or the whole condition stack.
+  std::string names, deep = "DEF t\n";
+  for (int i = 0; i < 100000; i++) names += "qelmos.name" + std::to_string(i) + ": v" + std::to_string(i) + "\n";
+  for (int i = 0; i < 100000; i++) deep += "IF t\n";
+  deep += "*model: gfs\n";
+  for (int i = 0; i < 100000; i++) deep += "END\n";
+  deep += "*output: table\n";
+  dir.write("names", names);
+  dir.write("deep", deep);
+  auto t0 = std::chrono::steady_clock::now();
+  auto o = start({}, {"name99999", "model", "output"}, {"qeldefault=" + dir.file("names") + ":" + dir.file("deep")});
+  double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  EXPECT_EQ(o.out, "name99999=v99999\nmodel=gfs\noutput=table\nbatch=0 help=0 level=0xfffff\n");
+  EXPECT_LT(secs, 5.0);
+}
+
 TEST_F(Registry, EveryResourceHasItsOwnVariable) {
   const char *const own[][2] = {
       {"help", "qelhelp"},         {"batch", "qelbatch"},           {"message", "qelmess"},
@@ -537,10 +557,12 @@ namespace {
 
 // A scripted peer on a queue of its own: it answers the handshake with
 // `handshake` (code character and text), every "query res" with the texts
-// of `replies` and anything else with code 1, all on connection 3.
+// of `replies` (`gap` microseconds before each) and anything else with
+// code 1, all on connection 3.
 class FakePeer {
  public:
-  FakePeer(key_t key, const std::string &handshake, const std::vector<std::string> &replies) {
+  FakePeer(key_t key, const std::string &handshake, const std::vector<std::string> &replies,
+           useconds_t gap = 0) {
     queue_ = msgget(key, IPC_CREAT | IPC_EXCL | 0600);
     if (queue_ < 0) return;
     pid_ = fork();
@@ -550,7 +572,10 @@ class FakePeer {
     send(2, handshake);
     while (msgrcv(queue_, &m, 120, 1, 0) >= 0) {
       if (strncmp(m.mtext + 1, "query res", 9) == 0)
-        for (const std::string &r : replies) send(3, r);
+        for (const std::string &r : replies) {
+          if (gap) usleep(gap);
+          send(3, r);
+        }
       else
         send(3, "1");
     }
@@ -602,6 +627,28 @@ TEST_F(Registry, LoopWindowRepliesWithoutLineEndOrNotRunning) {
   auto o = start({}, {"model"}, {"qeldefault=#" + wk(18)}, kModelOnly, kNone);
   EXPECT_EQ(o.err, "RAVizir not running!\n");
   EXPECT_EQ(line(o, "model"), "unset");
+}
+
+TEST_F(Registry, LoopWindowStreamingValuesWithoutEnd) {
+  // The time limit covers a whole answer, however many values keep it
+  // going; more than 1000 values for one resource are no answer either.
+  res_type *key = kModelOnly;
+  before_init = [] { MQ_set_time_limit(1); };
+  want_status = 7;
+  {
+    std::vector<std::string> slow(8, "0eta");  // one value every 0.3 s, the end after 2.7 s
+    slow.push_back("1");
+    FakePeer peer(qeltest::window_key(19), "23", slow, 300000);
+    ASSERT_TRUE(peer.ok());
+    auto o = start({}, {"model"}, {"qeldefault=#" + wk(19)}, key, kNone);
+    EXPECT_EQ(o.err, "Queue not responding!!\n");
+  }
+  std::vector<std::string> flood(1001, "0eta");
+  flood.push_back("1");
+  FakePeer peer(qeltest::window_key(20), "23", flood);
+  ASSERT_TRUE(peer.ok());
+  auto o = start({}, {"model"}, {"qeldefault=#" + wk(20)}, key, kNone);
+  EXPECT_EQ(o.err, "Queue not responding!!\n");
 }
 
 #endif
