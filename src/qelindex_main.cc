@@ -175,8 +175,11 @@ bool digit(char c) { return c >= '0' && c <= '9'; }
 // The heading of a heading line: its text without the leading "** " and
 // blanks and without trailing blanks. False for any other line.
 bool heading_of(const Line &line, const char **head, size_t *head_len) {
-  if (!line.ended || line.len > kLineMax) return false;
+  if (!line.ended || line.len > kLineMax || line.len < 18) return false;
   const char *p = line.text, *e = line.text + line.len;
+  // Most lines fail at once: an ordinary heading has its two digits and a
+  // blank at columns 4 to 6.
+  if (p[0] != ' ' && p[0] != '*' && (!digit(p[4]) || !digit(p[5]) || p[6] != ' ')) return false;
   if (e - p >= 3 && p[0] == '*' && p[1] == '*' && p[2] == ' ') p += 3;
   while (p < e && *p == ' ') p++;
   while (e > p && e[-1] == ' ') e--;
