@@ -268,19 +268,26 @@ int read_index_line(FILE *f, char *buf, int size) {
   return 0;
 }
 
-// Splits an index line into its offset and header text (at most 128
-// characters, CR removed). False when the line holds no offset.
-bool parse_index_line(const char *buf, long *off, char *text, int size) {
+// Splits an index line into its offset and the start of its header text
+// (blanks before it skipped). Null when the line holds no offset. An
+// offset of plain digits is read here, any other form by strtol.
+const char *parse_index_line(const char *buf, long *off) {
   const char *p = buf;
-  char *stop = nullptr;
-  errno = 0;
-  *off = strtol(p, &stop, 10);
-  if (stop == p || errno == ERANGE) return false;
-  p = stop;
+  int digits = 0;
+  long value = 0;
+  while (digits < 18 && p[digits] >= '0' && p[digits] <= '9') value = value * 10 + (p[digits++] - '0');
+  if (digits > 0 && !(p[digits] >= '0' && p[digits] <= '9')) {
+    *off = value;
+    p += digits;
+  } else {
+    char *stop = nullptr;
+    errno = 0;
+    *off = strtol(p, &stop, 10);
+    if (stop == p || errno == ERANGE) return nullptr;
+    p = stop;
+  }
   while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || *p == '\v' || *p == '\f') p++;
-  str_copy(text, p, static_cast<size_t>(size));
-  wsstrip_string(text);
-  return true;
+  return p;
 }
 
 // Whether `name` is an existing file that is not a directory.
@@ -561,8 +568,14 @@ int PAR_search(int ind, const char *rhdr) {
         return -1;
       }
       long off = 0;
-      if (!parse_index_line(entry, &off, cand, sizeof cand)) continue;
-      if (cannot_match(first, cand, static_cast<int>(strlen(cand)))) continue;
+      const char *text = parse_index_line(entry, &off);
+      if (!text) continue;
+      size_t len = strlen(text);
+      // The header text ends at the first "/" (or at the cut to 128 characters).
+      size_t head = strcspn(text, "/");
+      if (cannot_match(first, text, static_cast<int>(head < kLineMax ? head : kLineMax))) continue;
+      str_copy(cand, text, sizeof cand);  // at most 128 characters, CRs removed
+      if (memchr(text, '\r', len)) wsstrip_string(cand);
       char *slash = strchr(cand, '/');
       const char *second = "";
       if (slash) {

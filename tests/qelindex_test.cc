@@ -1,13 +1,16 @@
 // qelindex, the built binary: the header index of the real bulletins, the
 // lookups of every family through an index against the same lookups
 // without one, stale and unfinished indexes, -a on a growing file, and
-// its errors.
+// its errors. And the product search's shortcut past candidates that
+// cannot match, against the search that gives every one to the matcher.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
+#include "qel.h"
+#include "qelresrc.h"
 #include "test_util.h"
 
 using qeltest::data_file;
@@ -242,4 +245,51 @@ TEST(Qelindex, ErrorsAndUsage) {
   EXPECT_EQ(qelindex({"-h"}).out, usage);
   EXPECT_EQ(qelindex({"bulletin", "-ao", "idx"}, dir.path()).status, 0);
   EXPECT_EQ(read_file(dir.file("idx")), "5 FOUS26 KWNO 010000/MAVWC0\n");
+}
+
+TEST(SearchShortcut, FindsWhatTheMatcherFindsWithAndWithoutIndex) {
+  // Candidates whose first character decides only once carriage returns
+  // are gone, after the "**" marker, or before a "/" of an index entry.
+  const std::string bulletin = "x\n*\r*|\n \r F\nFOUS14 KWNO\n   \n**\rFOAK27\nQ\n** FOAK25\nZ\n";
+  const std::string index = "2 **X/UE6\n5 \r\rFOUS14\n7 G/FOUS14\n24  FOAK29\n44 **\n";
+  TempDir dir;
+  dir.write("name_conv", "indexed %D/%y%m%d%h_mos %D/%y%m%d%h_hdr 0\n");
+  dir.write("14010100_mos", bulletin);
+  RES_put("file_path", dir.path().c_str());
+  RES_put("data_path", dir.path().c_str());
+  const char *patterns[] = {"(FOUS14|FOAK2[56789])", "FO[UC][ENMW][678]", "[^Q]", "(|Z)", "*K", "_X", "(**|Q)"};
+  auto hits = [&](bool indexed, M_type level) {
+    std::string found;
+    if (indexed) dir.write("14010100_hdr", index);
+    else std::filesystem::remove(dir.file("14010100_hdr"));
+    qeltest::capture([&] {
+      MESS_set(0, level);
+      for (const char *p : patterns) {
+        char type[] = "indexed";
+        FILE_set_name(type);
+        char buf[QEL_NAME_LEN];
+        FILE_set_file("14010100", buf);
+        PAR_set_in_file("indexed");
+        PAR_set_end(256);
+        Date d;
+        DATE_init(&d);
+        d.year = 2014, d.month = 1, d.day = 1, d.hour = 0, d.min = 0;
+        int ind = PAR_open(&d);
+        char pat[32], line[129];
+        str_copy(pat, p, sizeof pat);
+        while (PAR_search(ind, pat) == 1 && PAR_read(ind, 0, 0, line) == 1) {
+          found += std::to_string(PAR_get_pos(ind)) + ":" + line + "|";
+          PAR_read(ind, 0, 1, line);
+        }
+        found += "\n";
+        PAR_close(ind);
+      }
+    });
+    return found;
+  };
+  for (bool indexed : {false, true}) {
+    std::string traced = hits(indexed, M_DEBUGC);  // every candidate goes to the matcher
+    EXPECT_EQ(hits(indexed, M_ERROR), traced) << indexed;
+    EXPECT_EQ(traced.substr(1, 5), ":**||") << traced;  // the line "*\r*|", or the entry "**X/UE6"
+  }
 }
