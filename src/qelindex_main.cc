@@ -56,12 +56,14 @@ std::string temp_file;
 
 // One line of the bulletin file: its offset, its first characters (at
 // most kLineMax, without its line end; a length of kLineMax + 1 marks a
-// longer line) and whether a line end closed it.
+// longer line), whether a line end closed it and whether empty lines
+// followed it (CRs without LF).
 struct Line {
   long off = 0;
   const char *text = nullptr;
   size_t len = 0;
   bool ended = false;
+  bool empty_after = false;
 };
 
 // The first CR or LF of p[0, n), or null. The window searched doubles, so
@@ -111,7 +113,7 @@ class LineCutter {
       at_ = end_;
       if (!fill(too_long ? end_ : from)) {
         if (!too_long) take(line, 0, end_);
-        line->ended = false;
+        line->ended = line->empty_after = false;
         return true;
       }
       if (!too_long) from = 0;
@@ -124,20 +126,32 @@ class LineCutter {
     line->len = len;
   }
 
-  // Passes over the line end at at_: CRs and then one LF, or CRs alone.
-  // The line's text is copied out first when the buffer must be refilled.
+  // Passes over the line end at at_: CRs and then one LF, or CRs alone,
+  // each of which ends a line: then all but the first end empty lines,
+  // which are passed over too (they can be neither headings nor a
+  // product's next line) and noted in the line. The line's text is copied
+  // out first when the buffer must be refilled.
   void skip_line_end(Line *line) {
+    size_t crs = 0;
+    line->empty_after = false;
     for (;;) {
-      while (at_ < end_ && buf_[at_] == '\r') at_++;
+      while (at_ < end_ && buf_[at_] == '\r') {
+        at_++;
+        crs++;
+      }
       if (at_ < end_) {
         if (buf_[at_] == '\n') at_++;
+        else line->empty_after = crs > 1;
         return;
       }
       if (line->text != held_ && line->len <= kLineMax) {
         memcpy(held_, line->text, line->len);
         line->text = held_;
       }
-      if (!fill(end_)) return;
+      if (!fill(end_)) {
+        line->empty_after = crs > 1;
+        return;
+      }
     }
   }
 
@@ -287,6 +301,10 @@ void index_lines(int fd, const std::string &name, long start, bool at_heading, S
       head_text.assign(head, head_len);
       head_off = line.off;
       pending = true;
+      if (line.empty_after) {  // the product's next line is empty
+        pending = false;
+        if (!sink(entry_of(head_off, head_text.data(), head_text.size(), nullptr))) return;
+      }
     }
   }
   if (pending) sink(entry_of(head_off, head_text.data(), head_text.size(), nullptr));

@@ -95,6 +95,27 @@ TEST(Qelindex, IndexOfEveryRealBulletin) {
   }
 }
 
+TEST(Qelindex, LineEndsOfEveryKind) {
+  // The real GFS bulletin with CR CR LF, CR alone, and CR CR alone (an
+  // empty line after each line, so the heading has no next line).
+  std::string lf = read_file(data_file("gfs_mav_fous26_00z.txt"));
+  auto with = [&](const std::string &end) {
+    std::string text;
+    for (char c : lf) text += c == '\n' ? end : std::string(1, c);
+    return text;
+  };
+  TempDir dir;
+  struct Case {
+    std::string end, index;
+  } cases[] = {{"\r\r\n", "7 FOUS26 KWNO 010000/MAVWC0\n"},
+               {"\r", "5 FOUS26 KWNO 010000/MAVWC0\n"},
+               {"\r\r", "6 FOUS26 KWNO 010000\n"}};
+  for (const Case &c : cases) {
+    Output o = qelindex({dir.write("bulletin", with(c.end))});
+    EXPECT_EQ(o.out, c.index);
+  }
+}
+
 TEST_F(Indexed, LookupsThroughTheIndexPrintTheSameTables) {
   struct Case {
     const char *bulletin, *run, *model, *id, *table;
