@@ -352,19 +352,26 @@ int read_index_line(FILE *f, char *buf, int size) {
   return 0;
 }
 
-// Splits an index line into its offset and header text (at most 128
-// characters, CR removed). False when the line holds no offset.
-bool parse_index_line(const char *buf, long *off, char *text, int size) {
+// Splits an index line into its offset and the start of its header text
+// (blanks before it skipped). Null when the line holds no offset. An
+// offset of plain digits is read here, any other form by strtol.
+const char *parse_index_line(const char *buf, long *off) {
   const char *p = buf;
-  char *stop = nullptr;
-  errno = 0;
-  *off = strtol(p, &stop, 10);
-  if (stop == p || errno == ERANGE) return false;
-  p = stop;
+  int digits = 0;
+  long value = 0;
+  while (digits < 18 && p[digits] >= '0' && p[digits] <= '9') value = value * 10 + (p[digits++] - '0');
+  if (digits > 0 && !(p[digits] >= '0' && p[digits] <= '9')) {
+    *off = value;
+    p += digits;
+  } else {
+    char *stop = nullptr;
+    errno = 0;
+    *off = strtol(p, &stop, 10);
+    if (stop == p || errno == ERANGE) return nullptr;
+    p = stop;
+  }
   while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || *p == '\v' || *p == '\f') p++;
-  str_copy(text, p, static_cast<size_t>(size));
-  wsstrip_string(text);
-  return true;
+  return p;
 }
 
 // Whether `name` is an existing file that is not a directory.
@@ -575,6 +582,92 @@ unsigned long PAR_end(int ind, char *line) {
   return classify(slot(ind), line, strlen(line), false);
 }
 
+namespace {
+
+// A quick first test of search candidates, so that most lines of a file
+// without an index never reach the header matcher: the characters the
+// first character of a header may be, once the "** " marker and blanks
+// that PAR_cmp passes over are skipped, for `pattern` to match it. `any`
+// when the pattern may start with any character, or when the test does
+// not apply ("all", "/", "*", "-", an empty pattern or alternative, an
+// unclosed class or group).
+struct FirstChars {
+  bool any = true;
+  bool may[256] = {};
+};
+
+FirstChars first_chars(const char *pat) {
+  FirstChars f;
+  if (!pat[0] || stricmp(pat, "all") == 0) return f;
+  auto members = [&f](const char *first, const char *close, bool negate) {
+    for (int c = 1; c < 256; c++)
+      f.may[c] = (memchr(first, c, static_cast<size_t>(close - first)) != nullptr) != negate;
+  };
+  switch (pat[0]) {
+    case '/':
+    case '*':
+    case '-':
+    case '.':
+    case '?': return f;
+    case '[': {
+      const char *close = strchr(pat + 1, ']');
+      if (!close) return f;
+      bool negate = pat[1] == '^';
+      members(pat + (negate ? 2 : 1), close, negate);
+      break;
+    }
+    case '(': {
+      // The group's end and alternatives as the matcher cuts them: a class
+      // is taken whole, "|" and ")" in it are members.
+      const char *close = pat + 1;
+      for (; *close && *close != ')'; close++)
+        if (*close == '[' && !(close = strchr(close + 1, ']'))) return f;
+      if (!*close) return f;
+      for (const char *a = pat + 1;;) {
+        const char *b = a;
+        while (b < close && *b != '|') {
+          if (*b == '[') b = strchr(b + 1, ']');
+          b++;
+        }
+        if (a == b || *a == '.' || *a == '?') return FirstChars{};
+        if (*a == '[') {
+          const char *end = strchr(a + 1, ']');
+          for (const char *m = a + 1; m < end; m++) f.may[static_cast<unsigned char>(*m)] = true;
+        } else {
+          f.may[static_cast<unsigned char>(*a)] = true;
+        }
+        if (b >= close) break;
+        a = b + 1;
+      }
+      break;
+    }
+    default: f.may[static_cast<unsigned char>(pat[0])] = true;
+  }
+  f.may[0] = false;
+  f.any = false;
+  return f;
+}
+
+// Whether a candidate line, as read (`n` bytes, before its carriage returns
+// go), cannot match: its first character after the marker and blanks is
+// not one the pattern may start with. A line whose bytes up to that
+// character hold a CR or NUL, or that is empty after them, is left to the
+// matcher.
+bool cannot_match(const FirstChars &f, const char *raw, int n) {
+  if (f.any) return false;
+  const char *t = raw, *e = raw + n;
+  if (n >= 1 && t[0] == '*') {
+    for (int i = 1; i < 3 && i < n; i++)
+      if (t[i] == '\r' || t[i] == '\0') return false;
+    if (n >= 2 && t[1] == '*') t += n >= 3 ? 3 : 2;
+  }
+  while (t < e && *t == ' ') t++;
+  if (t >= e || *t == '\r' || *t == '\0') return false;
+  return !f.may[static_cast<unsigned char>(*t)];
+}
+
+}  // namespace
+
 int PAR_search(int ind, const char *rhdr) {
   PAR_file *s = open_slot(ind);
   if (!s) return -1;
@@ -584,6 +677,9 @@ int PAR_search(int ind, const char *rhdr) {
   trace(M_DEBUGC, "SE--", *s, "----");
 
   char cand[kLineMax + 1] = "";
+  // Without traces, candidates that cannot match are passed over unmatched.
+  const FirstChars first = MESS_check(M_DEBUGC) ? FirstChars{} : first_chars(pat);
+  int raw = -1;  // length of the last candidate when it was passed over as read
   for (int n = 0; n < kCandidates; n++) {
     if (s->hfile) {
       char entry[512];
@@ -592,7 +688,14 @@ int PAR_search(int ind, const char *rhdr) {
         return -1;
       }
       long off = 0;
-      if (!parse_index_line(entry, &off, cand, sizeof cand)) continue;
+      const char *text = parse_index_line(entry, &off);
+      if (!text) continue;
+      size_t len = strlen(text);
+      // The header text ends at the first "/" (or at the cut to 128 characters).
+      size_t head = strcspn(text, "/");
+      if (cannot_match(first, text, static_cast<int>(head < kLineMax ? head : kLineMax))) continue;
+      str_copy(cand, text, sizeof cand);  // at most 128 characters, CRs removed
+      if (memchr(text, '\r', len)) wsstrip_string(cand);
       char *slash = strchr(cand, '/');
       const char *second = "";
       if (slash) {
@@ -624,6 +727,11 @@ int PAR_search(int ind, const char *rhdr) {
         s->header[0] = s->line[0] = '\0';
         return -1;
       }
+      if (cannot_match(first, cand, n)) {
+        raw = n;
+        continue;
+      }
+      raw = -1;
       bool plain;
       finish_line(cand, static_cast<size_t>(n), &plain);
       trace(M_DEBUGC, "SE-2", *s, cand);
@@ -639,6 +747,10 @@ int PAR_search(int ind, const char *rhdr) {
       return 1;
     }
     s->header[0] = '\0';
+  }
+  if (raw >= 0) {
+    bool plain;
+    finish_line(cand, static_cast<size_t>(raw), &plain);
   }
   warn_loop();
   trace(M_DEBUGC, "SE-!", *s, cand);

@@ -133,20 +133,22 @@ TEST(Cli, FilesNamedLikeTimeWordsAreReadAsFiles) {
   EXPECT_NE(o.out.find("\nEnter the MOS filename: " + expected("gfs_keed.txt")), std::string::npos) << o.out;
 }
 
-TEST(Cli, ManPageRendersWithoutWarnings) {
-  const std::string page = kSource + "/qelmos.1";
-  ASSERT_TRUE(std::filesystem::exists(page));
+TEST(Cli, ManPagesRenderWithoutWarnings) {
   std::string groff = on_path("groff"), mandoc = on_path("mandoc");
   if (groff.empty() && mandoc.empty()) GTEST_SKIP() << "neither groff nor mandoc is installed";
-  if (!groff.empty()) {
-    Output o = run_program(groff, {"-man", "-ww", "-z", page});
-    EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.out + o.err, "");
-  }
-  if (!mandoc.empty()) {
-    Output o = run_program(mandoc, {"-T", "lint", "-W", "warning", page});
-    EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.out + o.err, "");
+  for (const char *name : {"/qelmos.1", "/qelindex.1"}) {
+    const std::string page = kSource + name;
+    ASSERT_TRUE(std::filesystem::exists(page));
+    if (!groff.empty()) {
+      Output o = run_program(groff, {"-man", "-ww", "-z", page});
+      EXPECT_EQ(o.status, 0) << name;
+      EXPECT_EQ(o.out + o.err, "") << name;
+    }
+    if (!mandoc.empty()) {
+      Output o = run_program(mandoc, {"-T", "lint", "-W", "warning", page});
+      EXPECT_EQ(o.status, 0) << name;
+      EXPECT_EQ(o.out + o.err, "") << name;
+    }
   }
 }
 
@@ -173,12 +175,20 @@ TEST(Cli, MakeInstallPutsAWorkingToolInPlaceAndUninstallRemovesIt) {
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out, expected("gfs_keed.txt"));
 
+  // The index writer comes with it.
+  const std::string index_bin = dest.file("usr/local/bin/qelindex");
+  EXPECT_TRUE(std::filesystem::exists(dest.file("usr/local/share/man/man1/qelindex.1")));
+  o = run_program(index_bin, {kSource + "/data/14010100.mav"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, "5 FOUS26 KWNO 010000/MAVWC0\n");
+
   args = vars;
   args.push_back("uninstall");
   o = run_program(make, args);
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_FALSE(std::filesystem::exists(bin));
   EXPECT_FALSE(std::filesystem::exists(page));
+  EXPECT_FALSE(std::filesystem::exists(index_bin));
 }
 
 TEST(Cli, MakeRunBuildsOnlyTheTool) {
