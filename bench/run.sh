@@ -10,7 +10,8 @@
 #    products of a text feed) for each size in BENCH_MB: `grep -c .`,
 #    `grep -n` for the last GFS station's heading, qelmos for that station
 #    without and with a header index, qelindex on the whole file, and
-#    `qelindex -a` after one more product was appended; with peak memory;
+#    `qelindex -a` after one more product was appended, and every GFS
+#    station as JSON Lines against `cat` of that output; with peak memory;
 # 3. the tool reading two generated 100,000-line defaults files (distinct
 #    names, and IF blocks 100,000 deep), each under half a second.
 #
@@ -141,6 +142,16 @@ for MB in $BENCH_MB; do
   measure "qelindex -a (one product more)" - -p "truncate -s $BEFORE $DIR/grown.idx" \
     "$QELINDEX" -a -o "$DIR/grown.idx" "$FEED"
   cmp -s "$DIR/grown.idx" "$INDEX" || { echo "qelindex -a made another index" >&2; exit 1; }
+
+  # Every GFS station as JSON Lines, against writing the same bytes (cat of
+  # its own output into another file) and against grep -c . on the input.
+  measure "qelmos -ou json -id all" "$GREP_C" "$QELMOS" -fp "$DIR" -dp "$DIR" -if plain -mo gfs -ou json -id all 14010100
+  JSON_T=$T
+  mv "$OUT" "$DIR/all.jsonl"
+  measure "cat of that output (to a file)" - sh -c "cat '$DIR/all.jsonl' > '$DIR/copy.jsonl'"
+  awk -v j="$JSON_T" -v c="$T" -v n="$(wc -l <"$DIR/all.jsonl")" -v b="$(wc -c <"$DIR/all.jsonl")" \
+    'BEGIN { printf "  %d stations, %.0f MB of JSON: %.2f x cat\n", n, b / 1048576, j / c }'
+  rm -f "$DIR/copy.jsonl" "$DIR/all.jsonl"
 done
 
 # --- 3. Defaults files ----------------------------------------------------------

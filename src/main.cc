@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include <unistd.h>
+
 #include "qelmos.h"
 #include "qelresrc.h"
 
@@ -75,6 +77,11 @@ int main(int argc, char **argv) {
   char temp_str[80];
   char reply[60] = "";
   Date datim;
+
+  // Output for a file or a pipe goes out in large writes: a JSON run of
+  // every station writes more than the bulletin file holds.
+  static char out_buffer[1 << 18];
+  if (!isatty(STDOUT_FILENO)) setvbuf(stdout, out_buffer, _IOFBF, sizeof out_buffer);
 
   RES_init(argc, argv, res_key, res_pos);
 

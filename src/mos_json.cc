@@ -6,23 +6,166 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "qelmos.h"
 #include "qelresrc.h"
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+// One JSON object, written straight into a line: keys are this module's
+// own texts, numbers are formatted here, and every text that comes from
+// the bulletin file goes through the JSON library, which escapes it and
+// replaces bytes that are not UTF-8. Objects of thousands of stations are
+// written one after the other, so nothing is kept but the line at hand.
+class Writer {
+ public:
+  // Every object is written into the same storage, which grows to the
+  // largest object written and is kept for the next one.
+  Writer() : buf_(storage()), p_(buf_.data()), end_(buf_.data() + buf_.size()) {}
 
-Json value(int v) { return v == QEL_MISS ? Json(nullptr) : Json(v); }
+  void open(char c) {
+    room(2);
+    sep();
+    *p_++ = c;
+    first_ = true;
+  }
+  void close(char c) {
+    room(1);
+    *p_++ = c;
+    first_ = false;
+  }
+  template <size_t N>
+  void key(const char (&k)[N]) {
+    room(N + 4);
+    sep();
+    *p_++ = '"';
+    memcpy(p_, k, N - 1);
+    p_ += N - 1;
+    *p_++ = '"';
+    *p_++ = ':';
+    first_ = true;  // the value follows without a comma
+  }
+  void null() {
+    room(5);
+    sep();
+    memcpy(p_, "null", 4);
+    p_ += 4;
+  }
+  void number(int v) {
+    room(13);
+    sep();
+    if (static_cast<unsigned>(v) < 1000u) {  // nearly every value of a report
+      if (v >= 100) *p_++ = static_cast<char>('0' + v / 100);
+      if (v >= 10) *p_++ = static_cast<char>('0' + v / 10 % 10);
+      *p_++ = static_cast<char>('0' + v % 10);
+    } else if (v == QEL_MISS) {
+      memcpy(p_, "null", 4);
+      p_ += 4;
+    } else {
+      p_ = std::to_chars(p_, p_ + 12, v).ptr;
+    }
+  }
+  void real(double v) {
+    room(34);
+    sep();
+    char *start = p_;
+    p_ = std::to_chars(p_, p_ + 30, v).ptr;
+    // A real keeps a decimal point, as the JSON library writes it ("10.0").
+    if (std::find_if(start, p_, [](char c) { return c == '.' || c == 'e'; }) == p_) {
+      memcpy(p_, ".0", 2);
+      p_ += 2;
+    }
+  }
+  // A text of the file (or null for none or an empty one). Printable
+  // ASCII without quotes or backslashes stands as it is; anything else is
+  // escaped by the JSON library.
+  void text(const char *s) {
+    if (!s || !*s) return null();
+    const char *e = s;
+    while (*e >= ' ' && *e <= '~' && *e != '"' && *e != '\\') e++;
+    if (*e != '\0') {
+      std::string escaped = nlohmann::json(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+      room(escaped.size() + 1);
+      sep();
+      append(escaped.data(), escaped.size());
+      return;
+    }
+    quoted(s, static_cast<size_t>(e - s));
+  }
+  // A text of this module's own (plain ASCII without quotes).
+  void word(const char *s) {
+    if (!s) return null();
+    quoted(s, strlen(s));
+  }
+  template <size_t N>
+  void field(const char (&k)[N], int v) {
+    key(k);
+    number(v);
+  }
+  template <size_t N>
+  void pair(const char (&k)[N], int a, int b) {
+    key(k);
+    open('[');
+    number(a);
+    number(b);
+    close(']');
+  }
+  // The line written so far, ended by a line feed and terminated.
+  const char *line() {
+    room(2);
+    *p_++ = '\n';
+    *p_ = '\0';
+    return buf_.data();
+  }
 
-Json text(const char *s) { return s && *s ? Json(s) : Json(nullptr); }
+ private:
+  // The comma before every value or key but the first of an object or
+  // array (room for it is made by the caller).
+  void sep() {
+    if (!first_) *p_++ = ',';
+    first_ = false;
+  }
+  void append(const char *s, size_t n) {
+    memcpy(p_, s, n);
+    p_ += n;
+  }
+  void quoted(const char *s, size_t n) {
+    room(n + 3);
+    sep();
+    *p_++ = '"';
+    append(s, n);
+    *p_++ = '"';
+  }
+  // Makes room for n more characters and a terminator.
+  void room(size_t n) {
+    if (static_cast<size_t>(end_ - p_) <= n) grow(n);
+  }
+  [[gnu::noinline]] void grow(size_t n) {
+    size_t used = static_cast<size_t>(p_ - buf_.data());
+    buf_.resize((used + n + 1) * 2);
+    p_ = buf_.data() + used;
+    end_ = buf_.data() + buf_.size();
+  }
+  static std::vector<char> &storage() {
+    static std::vector<char> kept(16384);
+    return kept;
+  }
+
+  std::vector<char> &buf_;
+  char *p_;
+  char *end_;
+  bool first_ = true;
+};
 
 // A character field: one letter, or the two letters of MOS_code2.
-Json code_text(int code) {
-  if (code == QEL_MISS || code <= ' ') return nullptr;
+void code_text(Writer &w, int code) {
+  if (code == QEL_MISS || code <= ' ' || code > 0xffff) return w.null();
   char buf[3] = "";
   if (code > 0xff) {
     buf[0] = static_cast<char>(code >> 8);
@@ -30,7 +173,7 @@ Json code_text(int code) {
   } else {
     buf[0] = static_cast<char>(code);
   }
-  return buf;
+  w.text(buf);
 }
 
 const char *model_word(int code) {
@@ -50,37 +193,55 @@ const char *model_word(int code) {
   }
 }
 
-// "2014-01-01T06:00:00Z" for a time in seconds.
-Json iso_time(int64_t secs) {
-  Date d;
-  if (DATE_get_gmdate(&secs, &d) != 0) return nullptr;
-  char buf[32];
-  snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02dZ", d.year, d.month, d.day, d.hour, d.min, d.sec);
-  return buf;
+// "2014-01-01T06:00:00Z" for a time in seconds; null for none (-1). Every
+// station of a product has the same times, so the texts of the last few
+// are kept.
+void iso_time(Writer &w, int64_t secs) {
+  struct Kept {
+    int64_t secs = -1;
+    char text[32] = "";
+  };
+  static Kept kept[64];
+  if (secs < 0) return w.null();
+  Kept &k = kept[static_cast<uint64_t>(secs / 3600) % 64];
+  if (k.secs != secs) {
+    Date d;
+    if (DATE_get_gmdate(&secs, &d) != 0) return w.null();
+    snprintf(k.text, sizeof k.text, "%04d-%02d-%02dT%02d:%02d:%02dZ", d.year, d.month, d.day, d.hour, d.min, d.sec);
+    k.secs = secs;
+  }
+  w.word(k.text);
 }
 
-// The station, model, product and run of every object; *base is the
+// Opens the object with its station, model, product and run; returns the
 // run in seconds, or -1 when neither the bulletin nor the file gives it.
-Json head(const char *id, Date *date, int64_t *base) {
-  Json j;
-  j["station"] = text(id);
-  j["model"] = text(model_word(FLAG_get(4)));
-  j["product"] = text(MOS_get_product());
+int64_t head(Writer &w, const char *id, Date *date) {
+  w.open('{');
+  w.key("station"), w.text(id);
+  w.key("model"), w.word(model_word(FLAG_get(4)));
+  w.key("product"), w.text(MOS_get_product());
   Date run;
-  *base = -1;
+  int64_t base = -1;
   if (MOS_get_run(&run)) {
-    *base = DATE_num_sec(&run);
+    base = DATE_num_sec(&run);
   } else if (date && date->year != QEL_MISS) {
     Date d = *date;
-    *base = DATE_num_sec(&d);
+    base = DATE_num_sec(&d);
   }
-  j["run"] = *base >= 0 ? iso_time(*base) : Json(nullptr);
-  return j;
+  w.key("run"), iso_time(w, base);
+  return base;
 }
 
-Json valid(int64_t base, int64_t offset) { return base >= 0 ? iso_time(base + offset) : Json(nullptr); }
+// The hour (or day) of a row and its valid time.
+template <size_t N>
+void when(Writer &w, const char (&k)[N], int value, int64_t base, int64_t unit) {
+  w.field(k, value);
+  w.key("valid");
+  if (value == QEL_MISS || base < 0) return w.null();
+  iso_time(w, base + int64_t(value) * unit);
+}
 
-Json cloud(int cover) {
+const char *cloud(int cover) {
   switch (cover) {
     case 'C': return "CLR";
     case 'F': return "FEW";
@@ -91,113 +252,125 @@ Json cloud(int cover) {
   }
 }
 
-// Temperatures of the upper-air layers: 51 and above stand for below zero.
-Json layer_temp(int t) { return t == QEL_MISS ? Json(nullptr) : Json(t >= 51 ? t - 100 : t); }
+// A number of hundredths or tenths as a decimal.
+template <size_t N>
+void scaled(Writer &w, const char (&k)[N], int v, double div) {
+  w.key(k);
+  if (v == QEL_MISS) return w.null();
+  w.real(v / div);
+}
 
-void put(const Json &j) {
-  std::string line = j.dump(-1, ' ', false, Json::error_handler_t::replace);
-  MESS_print(M_PRINT, "%s\n", line.c_str());
+void put(Writer &w) {
+  w.close('}');
+  MESS_print(M_PRINT, "%s", w.line());
 }
 
 }  // namespace
 
 int MOS_json(Date *date, MOS_report *report) {
   MOS_report &r = *report;
-  int64_t base;
-  Json j = head(r.id, date, &base);
-  Json forecasts = Json::array();
+  Writer w;
+  int64_t base = head(w, r.id, date);
+  w.key("forecasts");
+  w.open('[');
   int num = r.num < 0 ? 0 : r.num > MOS_SLOTS ? MOS_SLOTS : r.num;
   for (int i = 0; i < num; i++) {
-    Json f;
-    f["hour"] = value(r.hour[i]);
-    f["valid"] = r.hour[i] == QEL_MISS ? Json(nullptr) : valid(base, int64_t(r.hour[i]) * 3600);
-    f["temp_f"] = value(r.t[i]);
-    f["dewpoint_f"] = value(r.td[i]);
-    f["wind_dir_deg"] = value(r.w_dir[i]);
-    f["wind_speed_kt"] = value(r.w_spd[i]);
-    f["cloud"] = cloud(r.cover[i]);
+    w.open('{');
+    when(w, "hour", r.hour[i], base, 3600);
+    w.field("temp_f", r.t[i]);
+    w.field("dewpoint_f", r.td[i]);
+    w.field("wind_dir_deg", r.w_dir[i]);
+    w.field("wind_speed_kt", r.w_spd[i]);
+    w.key("cloud"), w.word(cloud(r.cover[i]));
     float cil = MOS_cld_hght(report, i);
-    f["ceiling_ft"] = cil != QEL_MISS && cil < 500 ? Json(static_cast<int>(cil * 100)) : Json(nullptr);
+    w.field("ceiling_ft", cil != QEL_MISS && cil < 500 ? static_cast<int>(cil * 100) : QEL_MISS);
     float vis = MOS_vis(report, i);
-    f["visibility_mi"] = vis != QEL_MISS ? Json(vis) : Json(nullptr);
-    f["obstruction"] = code_text(r.obvis[i]);
+    w.key("visibility_mi");
+    if (vis != QEL_MISS)
+      w.real(vis);
+    else
+      w.null();
+    w.key("obstruction"), code_text(w, r.obvis[i]);
     char wx[5];
     MOS_weather6(report, i, wx);
-    f["weather"] = text(wx);
-    f["max_min_f"] = value(r.ext_t[i]);
-    f["pop6_pct"] = value(r.pop6[i]);
-    f["pop12_pct"] = value(r.pop12[i]);
-    f["qpf6_cat"] = value(r.qpf6[i]);
-    f["qpf12_cat"] = value(r.qpf12[i]);
-    f["tstm6_pct"] = value(r.pot6[i]);
-    f["tstm12_pct"] = value(r.pot12[i]);
-    f["svr6_pct"] = value(r.post6[i]);
-    f["svr12_pct"] = value(r.post12[i]);
-    f["precip_type"] = code_text(r.ptype[i]);
-    f["snow6_cat"] = value(r.qsf6[i]);
-    f["snow_cat"] = value(r.qsf12[i]);
-    forecasts.push_back(std::move(f));
+    w.key("weather"), w.text(wx);
+    w.field("max_min_f", r.ext_t[i]);
+    w.field("pop6_pct", r.pop6[i]);
+    w.field("pop12_pct", r.pop12[i]);
+    w.field("qpf6_cat", r.qpf6[i]);
+    w.field("qpf12_cat", r.qpf12[i]);
+    w.field("tstm6_pct", r.pot6[i]);
+    w.field("tstm12_pct", r.pot12[i]);
+    w.field("svr6_pct", r.post6[i]);
+    w.field("svr12_pct", r.post12[i]);
+    w.key("precip_type"), code_text(w, r.ptype[i]);
+    w.field("snow6_cat", r.qsf6[i]);
+    w.field("snow_cat", r.qsf12[i]);
+    w.close('}');
   }
-  j["forecasts"] = std::move(forecasts);
-  put(j);
+  w.close(']');
+  put(w);
   return 0;
 }
 
 int MOSU_json(Date *date, MOSU_report *report) {
   MOSU_report &r = *report;
-  int64_t base;
-  Json j = head(r.id, date, &base);
-  Json forecasts = Json::array();
+  Writer w;
+  int64_t base = head(w, r.id, date);
+  w.key("forecasts");
+  w.open('[');
   int rows = MOSU_rows(report);
   for (int row = 0; row < rows; row++) {
-    Json f;
-    f["hour"] = value(r.hour[row]);
-    f["valid"] = r.hour[row] == QEL_MISS ? Json(nullptr) : valid(base, int64_t(r.hour[row]) * 3600);
-    f["pressure_hpa"] = value(r.psl[row]);
-    f["precip_in"] = r.prec[row] == QEL_MISS ? Json(nullptr) : Json(r.prec[row] / 100.0);
-    f["wind_dir_deg"] = value(r.dir[row]);
-    f["wind_speed_kt"] = value(r.spd[row]);
-    f["thickness_m"] = value(r.hght[row]);
-    f["lifted_index"] = value(r.li[row]);
-    f["vertical_velocity"] = r.vert[row] == QEL_MISS ? Json(nullptr) : Json(r.vert[row] / 10.0);
-    for (int k = 1; k <= 3; k++) f["t" + std::to_string(k) + "_c"] = layer_temp(r.t[row][k]);
-    for (int k = 1; k <= 3; k++) f["rh" + std::to_string(k) + "_pct"] = value(r.rh[row][k]);
-    forecasts.push_back(std::move(f));
+    w.open('{');
+    when(w, "hour", r.hour[row], base, 3600);
+    w.field("pressure_hpa", r.psl[row]);
+    scaled(w, "precip_in", r.prec[row], 100.0);
+    w.field("wind_dir_deg", r.dir[row]);
+    w.field("wind_speed_kt", r.spd[row]);
+    w.field("thickness_m", r.hght[row]);
+    w.field("lifted_index", r.li[row]);
+    scaled(w, "vertical_velocity", r.vert[row], 10.0);
+    // Layer temperatures of 51 and above stand for below zero.
+    auto temp = [&](int k) { return r.t[row][k] != QEL_MISS && r.t[row][k] >= 51 ? r.t[row][k] - 100 : r.t[row][k]; };
+    w.field("t1_c", temp(1));
+    w.field("t2_c", temp(2));
+    w.field("t3_c", temp(3));
+    w.field("rh1_pct", r.rh[row][1]);
+    w.field("rh2_pct", r.rh[row][2]);
+    w.field("rh3_pct", r.rh[row][3]);
+    w.close('}');
   }
-  j["forecasts"] = std::move(forecasts);
-  put(j);
+  w.close(']');
+  put(w);
   return 0;
 }
 
 int MOSM_json(Date *date, MOSM_report *report) {
   MOSM_report &r = *report;
-  int64_t base;
-  Json j = head(r.id, date, &base);
-  Json days = Json::array();
-  auto halves = [](const int32_t (&v)[2]) { return Json::array({value(v[0]), value(v[1])}); };
+  Writer w;
+  int64_t base = head(w, r.id, date);
+  w.key("days");
+  w.open('[');
+  // Temperatures of 999 are the bulletin's missing values too.
+  auto temp = [](int v) { return v > 900 ? QEL_MISS : v; };
   for (int d = 0; d < 8; d++) {
-    Json f;
-    f["day"] = value(r.day[d]);
-    f["valid"] = r.day[d] == QEL_MISS ? Json(nullptr) : valid(base, int64_t(r.day[d]) * 86400);
-    f["max_f"] = value(r.max[d]);
-    f["normal_max_f"] = value(r.nmax[d]);
-    f["min_f"] = value(r.min[d]);
-    f["normal_min_f"] = value(r.nmin[d]);
-    // Temperatures of 999 are the bulletin's missing values too.
-    auto temps = [](const int32_t (&v)[2]) {
-      return Json::array({v[0] > 900 ? Json(nullptr) : value(v[0]), v[1] > 900 ? Json(nullptr) : value(v[1])});
-    };
-    f["temp_f"] = temps(r.t[d]);
-    f["dewpoint_f"] = temps(r.td[d]);
-    f["cloud"] = halves(r.cover[d]);
-    f["wind_speed"] = halves(r.w_spd[d]);
-    f["pop12_pct"] = halves(r.pop12[d]);
-    f["pop24_pct"] = value(r.pop24[d]);
-    f["snow_cond_pct"] = halves(r.pos12[d]);
-    days.push_back(std::move(f));
+    w.open('{');
+    when(w, "day", r.day[d], base, 86400);
+    w.field("max_f", r.max[d]);
+    w.field("normal_max_f", r.nmax[d]);
+    w.field("min_f", r.min[d]);
+    w.field("normal_min_f", r.nmin[d]);
+    w.pair("temp_f", temp(r.t[d][0]), temp(r.t[d][1]));
+    w.pair("dewpoint_f", temp(r.td[d][0]), temp(r.td[d][1]));
+    w.pair("cloud", r.cover[d][0], r.cover[d][1]);
+    w.pair("wind_speed", r.w_spd[d][0], r.w_spd[d][1]);
+    w.pair("pop12_pct", r.pop12[d][0], r.pop12[d][1]);
+    w.field("pop24_pct", r.pop24[d]);
+    w.pair("snow_cond_pct", r.pos12[d][0], r.pos12[d][1]);
+    w.close('}');
   }
-  j["days"] = std::move(days);
-  put(j);
+  w.close(']');
+  put(w);
   return 0;
 }
 

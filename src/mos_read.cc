@@ -23,6 +23,7 @@ int last_num = -1;      // station number of the block located last
 long last_pos = 0;      // position of that block's heading line
 bool headless = false;  // the file has no product heading of the family
 MOS_report scratch;     // rows scanned only to recognise them
+bool scanner_traced = false;  // the scanner's traces are shown: every field goes through it
 
 using Field = int32_t (MOS_report::*)[MOS_SLOTS];
 
@@ -204,6 +205,85 @@ bool starts_with(const char *text, const char *label, int n) { return strncmp(te
 
 bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+// The missing code and the conversion of a number row, on a value read.
+void finish_number(const Row &row, int32_t *v) {
+  if (row.kind == Kind::WindDir) {
+    if (*v >= 99)
+      *v = QEL_MISS;
+    else if (*v != QEL_MISS)
+      *v *= 10;
+  } else if (row.miss1 != kNone && *v == row.miss1) {
+    *v = QEL_MISS;
+  }
+}
+
+// Reads the number of the three characters of text from `at` (of `len`)
+// exactly as "%<3D" does: blanks, an optional minus, digits and blanks
+// within the three. False when no digit came (the slot keeps its value).
+// A field that is not all blanks never equals the missing text "   ", so
+// "%<3!   !D" reads it the same way. The rows of every 3-hourly report
+// pass through here, so they skip the general scanner (which is still
+// used when its traces are to be shown).
+bool field_number(const char *text, int len, int at, int32_t *v) {
+  if (at + 3 <= len) {
+    // The common forms first: "  7", " 42", "100".
+    char a = text[at], b = text[at + 1], c = text[at + 2];
+    auto digit = [](char ch) { return ch >= '0' && ch <= '9'; };
+    if (digit(c) && (digit(b) ? a == ' ' || digit(a) : b == ' ' && a == ' ')) {
+      *v = (digit(a) ? (a - '0') * 100 : 0) + (digit(b) ? (b - '0') * 10 : 0) + (c - '0');
+      return true;
+    }
+  }
+  int end = at + 3 < len ? at + 3 : len;
+  int i = at;
+  auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
+  while (i < end && space(text[i])) i++;
+  bool negative = i < end && text[i] == '-';
+  if (negative) i++;
+  int digits = 0, value = 0;
+  for (; i < end && text[i] >= '0' && text[i] <= '9'; i++, digits++) value = value * 10 + (text[i] - '0');
+  if (digits == 0) return false;
+  *v = negative ? -value : value;
+  return true;
+}
+
+// Stores the letter a character row takes from the n characters read of
+// its field: the second for clouds, the third for obstructions, the first
+// for precipitation types.
+void store_letters(const Row &row, int code, const char *text, int n, int32_t *v) {
+  int pick = row.kind == Kind::Cloud ? 1 : row.kind == Kind::Obstruction ? 2 : 0;
+  if (n <= pick) return;
+  char c = text[pick];
+  // Today's bulletins write two-letter obstructions (" FG", " BR"):
+  // both letters are kept. The NGM writes one letter.
+  if (row.kind == Kind::Obstruction && code != MOS_NGM && is_letter(text[1]) && is_letter(text[2])) {
+    *v = MOS_code2(text[1], text[2]);
+    return;
+  }
+  if (row.kind == Kind::Cloud) {
+    bool twelve_hourly = code == MOS_MRF || code == MOS_GFSX;
+    if (!twelve_hourly && c == 'X') c = ' ';
+    if (twelve_hourly && c == 'P') c = 'S';
+  }
+  *v = c;
+}
+
+// A number written right-aligned in the n characters from `at` (blanks, an
+// optional minus, digits, blanks), or false for anything else.
+bool clean_number(const char *text, int len, int at, int n, int32_t *v) {
+  if (at + n > len) return false;
+  int i = at, end = at + n;
+  while (i < end && text[i] == ' ') i++;
+  bool negative = i < end && text[i] == '-';
+  if (negative) i++;
+  int digits = 0, value = 0;
+  for (; i < end && text[i] >= '0' && text[i] <= '9'; i++, digits++) value = value * 10 + (text[i] - '0');
+  while (i < end && text[i] == ' ') i++;
+  if (digits == 0 || i != end) return false;
+  *v = negative ? -value : value;
+  return true;
+}
+
 // Scans one column of a row at character `at` into slot `slot`.
 void scan_column(parse_param *p, const Row &row, int code, int at, int slot, MOS_report *r) {
   if (slot < 0 || slot >= MOS_SLOTS) return;
@@ -211,15 +291,9 @@ void scan_column(parse_param *p, const Row &row, int code, int at, int slot, MOS
   int32_t &v1 = (r->*row.f1)[slot];
   switch (row.kind) {
     case Kind::Int:
-      scanp(p, row.fmt, &v1);
-      if (row.miss1 != kNone && v1 == row.miss1) v1 = QEL_MISS;
-      break;
     case Kind::WindDir:
       scanp(p, row.fmt, &v1);
-      if (v1 >= 99)
-        v1 = QEL_MISS;
-      else if (v1 != QEL_MISS)
-        v1 *= 10;
+      finish_number(row, &v1);
       break;
     case Kind::Pair: {
       int32_t &v2 = (r->*row.f2)[slot];
@@ -233,21 +307,7 @@ void scan_column(parse_param *p, const Row &row, int code, int at, int slot, MOS
     case Kind::PrecipType: {
       char text[50] = "";
       if (scanp(p, row.fmt, text) < 1) break;  // beyond the end of the line: stays missing
-      int pick = row.kind == Kind::Cloud ? 1 : row.kind == Kind::Obstruction ? 2 : 0;
-      if (static_cast<int>(strlen(text)) <= pick) break;
-      char c = text[pick];
-      // Today's bulletins write two-letter obstructions (" FG", " BR"):
-      // both letters are kept. The NGM writes one letter.
-      if (row.kind == Kind::Obstruction && code != MOS_NGM && is_letter(text[1]) && is_letter(text[2])) {
-        v1 = MOS_code2(text[1], text[2]);
-        break;
-      }
-      if (row.kind == Kind::Cloud) {
-        bool twelve_hourly = code == MOS_MRF || code == MOS_GFSX;
-        if (!twelve_hourly && c == 'X') c = ' ';
-        if (twelve_hourly && c == 'P') c = 'S';
-      }
-      v1 = c;
+      store_letters(row, code, text, static_cast<int>(strlen(text)), &v1);
       break;
     }
   }
@@ -256,7 +316,8 @@ void scan_column(parse_param *p, const Row &row, int code, int at, int slot, MOS
 // Whether the three characters of text from `at` (of `len`) are all blanks
 // or lie beyond the end of the text.
 bool blank_field(const char *text, int len, int at) {
-  for (int c = at; c < at + 3 && c < len; c++)
+  if (at + 3 <= len) return text[at] == ' ' && text[at + 1] == ' ' && text[at + 2] == ' ';
+  for (int c = at; c < len; c++)
     if (text[c] != ' ') return false;
   return true;
 }
@@ -266,14 +327,48 @@ void scan_fields(const char *text, const Row &row, int code, int slots, MOS_repo
   parse_param p;
   scanp_set(&p, text);
   int len = static_cast<int>(strlen(text));
+  // The rows of every 3-hourly report pass through here, so plain fields
+  // are read directly, as the scanner would read them ("%<3D", "%<3!   !D",
+  // "%<3D/%<2D" of clean numbers, "%<3S", "%<1S"); the scanner takes any
+  // other field, and every field when its traces are to be shown.
   for (int k = 0; k < slots; k++) {
     int field = 4 + 3 * k;
-    if (row.kind == Kind::Pair) {
-      if (field < len && text[field] == '/') scan_column(&p, row, code, field - 3, k, r);
-    } else if (row.kind == Kind::PrecipType) {
-      if (field + 2 < len && text[field + 2] != ' ') scan_column(&p, row, code, field + 2, k, r);
-    } else if (!blank_field(text, len, field)) {
-      scan_column(&p, row, code, field, k, r);
+    int32_t *v = &(r->*row.f1)[k];
+    switch (row.kind) {
+      case Kind::Pair: {
+        if (field >= len || text[field] != '/') break;
+        int32_t a, b;
+        if (!scanner_traced && clean_number(text, len, field - 3, 3, &a) && clean_number(text, len, field + 1, 2, &b)) {
+          *v = row.miss1 != kNone && a == row.miss1 ? QEL_MISS : a;
+          (r->*row.f2)[k] = row.miss2 != kNone && b == row.miss2 ? QEL_MISS : b;
+        } else {
+          scan_column(&p, row, code, field - 3, k, r);
+        }
+        break;
+      }
+      case Kind::PrecipType:
+        if (field + 2 >= len || text[field + 2] == ' ') break;
+        if (scanner_traced)
+          scan_column(&p, row, code, field + 2, k, r);
+        else
+          store_letters(row, code, text + field + 2, 1, v);
+        break;
+      case Kind::Cloud:
+      case Kind::Obstruction:
+        if (blank_field(text, len, field)) break;
+        if (scanner_traced)
+          scan_column(&p, row, code, field, k, r);
+        else
+          store_letters(row, code, text + field, len - field < 3 ? len - field : 3, v);
+        break;
+      case Kind::Int:
+      case Kind::WindDir:
+        if (blank_field(text, len, field)) break;
+        if (scanner_traced)
+          scan_column(&p, row, code, field, k, r);
+        else if (field_number(text, len, field, v))
+          finish_number(row, v);
+        break;
     }
   }
 }
@@ -287,6 +382,7 @@ void scan_row(const char *text, const Row &row, int code, MOS_report *r) {
 }
 
 bool matches(const char *text, const Row &row) {
+  if (text[0] != row.label[0] && (!row.alt || text[0] != row.alt[0])) return false;  // most lines differ at once
   return starts_with(text, row.label, row.cmp) || (row.alt && starts_with(text, row.alt, row.cmp));
 }
 
@@ -386,6 +482,7 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
   if (!family_of(code, &f)) return -1;
   report->num = f.slots;
   report->model = code;
+  scanner_traced = MESS_check(M_DEBUGD) != 0;
 
   char line[129] = "";
   int n = 0;
@@ -436,7 +533,7 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
       first = false;
       if (type != MOS_READ_FULL && !check) continue;
       bool known = false;
-      bool ends = read_row(line, f, code, type == MOS_READ_FULL ? report : &scratch, &known);
+      bool ends = read_row(line, f, code, type == MOS_READ_FULL ? report : &scratch, check ? &known : nullptr);
       if (check && !known) {
         // Not the block's rows after all: leave the line to the next call.
         PAR_seek(ind, PAR_get_pos(ind));
