@@ -184,6 +184,11 @@ const char *QEL_version();
 /// written it prints "PROGRAM: write error: REASON" on standard error, and
 /// a status 0 becomes 1.
 [[noreturn]] void QEL_exit(int status);
+/// Names the program for the message of QEL_exit: its path as the command
+/// line gives it (kept by pointer; null: "QEL"), cut after the last "/" to
+/// 19 characters there. The registry calls it when it saves the command
+/// line (RES_setCL). Returns 0.
+int QEL_set_prog(const char *path);
 /// Makes a failed write to standard output fail the run on every way out
 /// (QEL_exit and a return from main), and a closed pipe a write error
 /// rather than a fatal signal. Called once at start-up. Returns 0.

@@ -607,6 +607,7 @@ int RES_list() {
 int RES_setCL(int argc, char **argv) {
   clargc = argc;
   clargv = argv;
+  QEL_set_prog(RES_get_prog());  // the way out names the program without asking the registry
   return 1;
 }
 

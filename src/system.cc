@@ -1,7 +1,9 @@
 // system.cc: process-level services: the package version string, the one
 // way out of the process, and a short sleep. State: the seconds slept so far
-// (elapse), which only grows, and whether standard output has been checked
-// for write errors on the way out.
+// (elapse), which only grows, whether standard output has been checked for
+// write errors on the way out, and the program's path that the registry
+// hands over when it saves the command line (this module calls nothing
+// above the messages).
 
 #include <unistd.h>
 
@@ -13,12 +15,12 @@
 #include <ctime>
 
 #include "qel.h"
-#include "qelresrc.h"
 
 namespace {
 
 float elapse = 0;             // seconds slept through QEL_sleep
 bool output_checked = false;  // the way out has flushed and checked standard output
+const char *prog_path = nullptr;  // the program as the command line names it, or null
 
 // Flushes standard output; when it, or any message before, could not be
 // written, reports "PROGRAM: write error: REASON" and turns a status 0 into
@@ -30,8 +32,10 @@ int output_status(int status) {
   int err = fflush(stdout) != 0 ? errno : 0;
   if (!err && ferror(stdout)) err = MESS_write_error() ? MESS_write_error() : EIO;
   if (!err) return status;
+  const char *full = prog_path ? prog_path : "QEL";
+  const char *slash = strrchr(full, '/');
   char prog[20];
-  RES_get_progname(prog);
+  str_copy(prog, slash ? slash + 1 : full, sizeof prog);
   fprintf(stderr, "%s: write error: %s\n", prog, strerror(err));
   return status != 0 ? status : 1;
 }
@@ -53,6 +57,11 @@ void on_sigpipe(int) {}
 }  // namespace
 
 const char *QEL_version() { return "1.0.0-linux-none"; }
+
+int QEL_set_prog(const char *path) {
+  prog_path = path;
+  return 0;
+}
 
 void QEL_exit(int status) {
   status = output_status(status);
