@@ -1,10 +1,12 @@
-// files_state.h: the naming state that the two halves of the file module
-// share: files.cc (conventions, templates, paths) and files_select.cc
-// (choosing the input file). Nothing outside those two files includes it.
+// files_state.h: the naming state that the naming files of the file module
+// share: files.cc (conventions, templates) and files_select.cc (choosing the
+// input file). Nothing outside those two files includes it; the path half
+// (paths.cc) knows nothing of it.
 #pragma once
 
 #include <string>
 
+#include "paths.h"
 #include "qel.h"
 
 namespace qelfiles {
@@ -52,8 +54,6 @@ int day_code(int value);
 /// The file step of a date field with step `n` (late_off rules); `cur` is
 /// the step so far (-9999 = none yet).
 int field_step(char field, int n, int cur);
-/// "~" and "~user" expanded, without a length limit; the name otherwise.
-std::string expand_user(const char *name);
 /// Makes `name` the current file name with its type (1 user, 0 selected).
 void set_filename(const char *name, int type);
 /// Copies `src` into a 160-byte output buffer when one is given.

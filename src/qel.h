@@ -251,28 +251,9 @@ void MQ_intrp(int sig);
 int MQ_set_time_limit(int secs);
 
 // ---------------------------------------------------------------------------
-// File paths, naming conventions and input-file selection (files.cc)
+// File paths (paths.cc): joining, "~", standard streams, opening. This part
+// of the files module calls nothing above the messages.
 
-/// Selects the naming convention of a data type (":k=v" key settings are
-/// cut off `type` in place). 1 if a convention was taken, else 0.
-int FILE_set_name(char *type);
-/// Builds the file name for `date` (null: the current file date) into
-/// `out` (160). 0 after an expansion, 1 when copied or standard input.
-int FILE_set_date(Date *date, char *out);
-/// Builds the header-file name from the header template alone (the current
-/// file name is left as it is); 1 if a non-empty name resulted, else 0.
-int FILE_hdr_set_date(Date *date, char *out);
-/// Stores template key `key` (at most 29 characters, blanks as "_"; null
-/// clears it). Returns 0.
-int FILE_set_key(char key, const char *value);
-/// Copies the current file name into `buf` (160) when given; returns it.
-const char *FILE_get_filename(char *buf);
-/// 1 when the current file name came straight from the user, else 0.
-int FILE_get_filename_type();
-/// Saves the naming state (one level). Returns 0.
-int FILE_save_name_conv();
-/// Restores the naming state saved last. Returns 0.
-int FILE_restore_name_conv();
 /// 1 when the name begins with "/", "." or "~".
 int FILE_fullpath(const char *name);
 /// Joins directory (or null) and name into `out` (160); returns `out`.
@@ -303,6 +284,30 @@ int FILE_refuse_commands(const char *source);
 /// 1 when `name` is no "|command" or commands may run now; else warns
 /// "Command not run" with the source and returns 0.
 int FILE_command_ok(const char *name);
+
+// ---------------------------------------------------------------------------
+// Naming conventions (files.cc) and input-file selection (files_select.cc)
+
+/// Selects the naming convention of a data type (":k=v" key settings are
+/// cut off `type` in place). 1 if a convention was taken, else 0.
+int FILE_set_name(char *type);
+/// Builds the file name for `date` (null: the current file date) into
+/// `out` (160). 0 after an expansion, 1 when copied or standard input.
+int FILE_set_date(Date *date, char *out);
+/// Builds the header-file name from the header template alone (the current
+/// file name is left as it is); 1 if a non-empty name resulted, else 0.
+int FILE_hdr_set_date(Date *date, char *out);
+/// Stores template key `key` (at most 29 characters, blanks as "_"; null
+/// clears it). Returns 0.
+int FILE_set_key(char key, const char *value);
+/// Copies the current file name into `buf` (160) when given; returns it.
+const char *FILE_get_filename(char *buf);
+/// 1 when the current file name came straight from the user, else 0.
+int FILE_get_filename_type();
+/// Saves the naming state (one level). Returns 0.
+int FILE_save_name_conv();
+/// Restores the naming state saved last. Returns 0.
+int FILE_restore_name_conv();
 /// 1 when `name` is a "|command" exactly as the user gave it as the file
 /// name (argument, option, prompt, environment, loop window), not one made
 /// by a naming template.
