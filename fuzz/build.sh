@@ -14,18 +14,28 @@ FLAGS=(-std=c++20 -g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer,address,undef
        -fno-sanitize-recover=undefined -Isrc -Ifuzz)
 TARGETS=(par_cmp_fuzz scanp_fuzz par_read_fuzz)
 
+# The modules of src/ each target links: the base (which links alone) and
+# what the target's code calls above it. The product reader names its file
+# through the naming conventions, which read resources.
+BASE="string system flag date mess paths mqueue"
+declare -A MODULES=(
+  [par_cmp_fuzz]="$BASE par_cmp"
+  [scanp_fuzz]="$BASE scanp"
+  [par_read_fuzz]="$BASE par_tool par_cmp files files_select resrc resrc_convert def_read tools region cty_tool cty_read"
+)
+
 mkdir -p "$OUT/obj"
-LIB=()
-for src in src/*.cc; do
-  [ "$src" = src/main.cc ] && continue
-  obj="$OUT/obj/$(basename "${src%.cc}").o"
-  if [ ! -e "$obj" ] || [ "$src" -nt "$obj" ] || [ -n "$(find src -name '*.h' -newer "$obj")" ]; then
-    "$CXX" "${FLAGS[@]/-fsanitize=fuzzer,/-fsanitize=fuzzer-no-link,}" -c "$src" -o "$obj"
-  fi
-  LIB+=("$obj")
-done
 for t in "${TARGETS[@]}"; do
-  "$CXX" "${FLAGS[@]}" "fuzz/$t.cc" "${LIB[@]}" -o "$OUT/$t"
+  objs=()
+  for m in ${MODULES[$t]}; do
+    # Compiled again when the source or a header is newer than the object.
+    src="src/$m.cc" obj="$OUT/obj/$m.o"
+    if [ ! -e "$obj" ] || [ "$src" -nt "$obj" ] || [ -n "$(find src -name '*.h' -newer "$obj")" ]; then
+      "$CXX" "${FLAGS[@]/-fsanitize=fuzzer,/-fsanitize=fuzzer-no-link,}" -c "$src" -o "$obj"
+    fi
+    objs+=("$obj")
+  done
+  "$CXX" "${FLAGS[@]}" "fuzz/$t.cc" "${objs[@]}" -o "$OUT/$t"
   echo "built $OUT/$t"
 done
 
