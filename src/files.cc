@@ -19,13 +19,9 @@
 #include "files_state.h"
 #include "qelresrc.h"
 
-namespace qelfiles {
+namespace {
 
-NameState &naming() {
-  static NameState state;
-  return state;
-}
-
+// The resource behind directory field letter `c` (C D F R G I W T M S), or null.
 const char *dir_resource(char c) {
   switch (c) {
     case 'C': return "con_path";
@@ -42,11 +38,8 @@ const char *dir_resource(char c) {
   }
 }
 
-std::string resource_or(const char *name, const char *fallback) {
-  const char *v = RES_get(name);
-  return v && *v ? v : fallback;
-}
-
+// Reads the step or width number after "%" (advancing *t): N, or 0 when
+// there is none. Very long numbers are capped at 9999.
 int read_number(const char **t) {
   int n = 0;
   while (**t >= '0' && **t <= '9') {
@@ -55,6 +48,83 @@ int read_number(const char **t) {
     (*t)++;
   }
   return n;
+}
+
+}  // namespace
+
+namespace qelfiles {
+
+NameState &naming() {
+  static NameState state;
+  return state;
+}
+
+bool next_field(const char **t, TemplateField *f) {
+  const char *p = *t;
+  if (!*p) return false;
+  f->n = 0;
+  f->name.clear();
+  if (*p != '%') {
+    f->kind = TemplateField::literal;
+    f->letter = *p;
+    *t = p + 1;
+    return true;
+  }
+  p++;
+  f->n = read_number(&p);
+  f->letter = *p;
+  if (!*p) {
+    f->kind = TemplateField::lone_percent;
+    f->letter = '%';
+    *t = p;
+    return true;
+  }
+  p++;
+  switch (f->letter) {
+    case '%': f->kind = TemplateField::percent; break;
+    case 'Y': case 'y': case 'm': case 'b': case 'd': case 'j': case 'h': case 'n':
+      f->kind = TemplateField::date;
+      break;
+    case 'e': f->kind = TemplateField::ext; break;
+    case '{': {
+      f->kind = TemplateField::resource;
+      const char *close = strchr(p, '}');
+      f->name = close ? std::string(p, close) : std::string(p);
+      p = close ? close + 1 : p + strlen(p);
+      break;
+    }
+    default:
+      if (const char *res = dir_resource(f->letter)) {
+        f->kind = TemplateField::directory;
+        f->name = res;
+      } else {
+        f->kind = TemplateField::key;
+      }
+      break;
+  }
+  *t = p;
+  return true;
+}
+
+std::string key_text(char key, int width) {
+  const char *k = naming().keys[static_cast<unsigned char>(key)];
+  return width > 0 ? std::string(k).substr(0, width) : std::string(k);
+}
+
+std::string resource_or(const char *name, const char *fallback) {
+  const char *v = RES_get(name);
+  return v && *v ? v : fallback;
+}
+
+int32_t Date::*date_member(char letter) {
+  switch (letter) {
+    case 'Y': return &Date::year;
+    case 'm': return &Date::month;
+    case 'd': return &Date::day;
+    case 'h': return &Date::hour;
+    case 'n': return &Date::min;
+    default: return nullptr;
+  }
 }
 
 bool step_code(int value, int *offset, int *step) {
@@ -231,136 +301,98 @@ void append_num(std::string &out, const char *fmt, int v) {
   out += buf;
 }
 
+// Prints date field `f` of the source date and stores the value used into
+// the file date; the fields with a file step update `late_off`.
+void expand_date(const TemplateField &f, const Date &src, std::string &out) {
+  NameState &s = naming();
+  Date &fd = s.file_date;
+  int n = f.n;
+  switch (f.letter) {
+    case 'y': {
+      int v = s.set.year >= 0 ? s.set.year : src.year;
+      if (v >= 0 && s.set.year < 0) {  // the step cuts the two digits; the century stays
+        int step = n > 0 ? n : 1;
+        v = v - v % 100 + (v % 100) / step * step;
+      }
+      append_num(out, "%2.2d", v < 0 ? 0 : v % 100);
+      fd.year = v;
+      break;
+    }
+    case 'b': {
+      int v = pick(s.set.month, src.month, n, false, 0);
+      out += v >= 1 && v <= 12 ? DATE_month_lower(v) : "xxx";
+      fd.month = v;
+      break;
+    }
+    case 'j': {
+      int year = pick(s.set.year, src.year, 1, false, 0);
+      int month = pick(s.set.month, src.month, 1, false, 0);
+      int day = pick(s.set.day, src.day, n, false, 'd');
+      if (day >= 0) {
+        int jday = 0;
+        DATE_monday_julian(year, month, day, &jday);
+        append_num(out, "%3.3d", jday);
+        fd.jday = jday;
+      } else {
+        out += "000";
+      }
+      fd.month = month;
+      fd.day = day;
+      break;
+    }
+    default: {  // Y m d h n
+      int32_t Date::*field = date_member(f.letter);
+      // A fixed hour or minute is cut to the step; hours and minutes take
+      // step codes, days day codes.
+      bool hour_or_min = f.letter == 'h' || f.letter == 'n';
+      char code_kind = hour_or_min ? 'c' : f.letter == 'd' ? 'd' : 0;
+      int v = pick(s.set.*field, src.*field, n, hour_or_min, code_kind);
+      append_num(out, f.letter == 'Y' ? "%4.4d" : "%2.2d", v < 0 ? 0 : v);
+      fd.*field = v;
+      break;
+    }
+  }
+  s.late_off = field_step(f.letter, n, s.late_off);  // unchanged for the fields without a file step
+}
+
 // Expands a template for the source date. `xpath`, when given, replaces the
 // directory fields.
 std::string expand(const char *tmpl, const Date &src, const std::string *xpath) {
   NameState &s = naming();
-  Date &fd = s.file_date;
   std::string out;
   const char *t = tmpl;
-  while (*t) {
-    char c = *t;
-    if (c == ' ') {
-      out += '_';
-      t++;
-      continue;
-    }
-    if (c == '{' || c == '}') {
-      t++;
-      continue;
-    }
-    if (c != '%') {
-      out += c;
-      t++;
-      continue;
-    }
-    t++;
-    int n = read_number(&t);
-    char f = *t;
-    if (!f) {  // a lone "%" at the end stands for itself
-      out += '%';
-      break;
-    }
-    t++;
-    switch (f) {
-      case '%':
-        out += '%';
+  TemplateField f;
+  while (next_field(&t, &f)) {
+    switch (f.kind) {
+      case TemplateField::literal:
+        if (f.letter == ' ')
+          out += '_';
+        else if (f.letter != '{' && f.letter != '}')  // braces stand for nothing here
+          out += f.letter;
         break;
-      case 'Y': {
-        int v = pick(s.set.year, src.year, n, false, 0);
-        append_num(out, "%4.4d", v < 0 ? 0 : v);
-        fd.year = v;
-        break;
-      }
-      case 'y': {
-        int v = s.set.year >= 0 ? s.set.year : src.year;
-        if (v >= 0 && s.set.year < 0) {  // the step cuts the two digits; the century stays
-          int step = n > 0 ? n : 1;
-          v = v - v % 100 + (v % 100) / step * step;
-        }
-        append_num(out, "%2.2d", v < 0 ? 0 : v % 100);
-        fd.year = v;
-        break;
-      }
-      case 'm': {
-        int v = pick(s.set.month, src.month, n, false, 0);
-        append_num(out, "%2.2d", v < 0 ? 0 : v);
-        fd.month = v;
-        break;
-      }
-      case 'b': {
-        int v = pick(s.set.month, src.month, n, false, 0);
-        out += v >= 1 && v <= 12 ? DATE_month_lower(v) : "xxx";
-        fd.month = v;
-        break;
-      }
-      case 'd': {
-        int v = pick(s.set.day, src.day, n, false, 'd');
-        append_num(out, "%2.2d", v < 0 ? 0 : v);
-        fd.day = v;
-        s.late_off = field_step('d', n, s.late_off);
-        break;
-      }
-      case 'j': {
-        int year = pick(s.set.year, src.year, 1, false, 0);
-        int month = pick(s.set.month, src.month, 1, false, 0);
-        int day = pick(s.set.day, src.day, n, false, 'd');
-        if (day >= 0) {
-          int jday = 0;
-          DATE_monday_julian(year, month, day, &jday);
-          append_num(out, "%3.3d", jday);
-          fd.jday = jday;
-        } else {
-          out += "000";
-        }
-        fd.month = month;
-        fd.day = day;
-        s.late_off = field_step('j', n, s.late_off);
-        break;
-      }
-      case 'h': {
-        int v = pick(s.set.hour, src.hour, n, true, 'c');
-        append_num(out, "%2.2d", v < 0 ? 0 : v);
-        fd.hour = v;
-        s.late_off = field_step('h', n, s.late_off);
-        break;
-      }
-      case 'n': {
-        int v = pick(s.set.min, src.min, n, true, 'c');
-        append_num(out, "%2.2d", v < 0 ? 0 : v);
-        fd.min = v;
-        s.late_off = field_step('n', n, s.late_off);
-        break;
-      }
-      case 'e':
-        out += s.ext;
-        break;
-      case '{': {
-        const char *close = strchr(t, '}');
-        std::string name = close ? std::string(t, close) : std::string(t);
-        t = close ? close + 1 : t + strlen(t);
+      case TemplateField::percent:
+      case TemplateField::lone_percent: out += '%'; break;
+      case TemplateField::date: expand_date(f, src, out); break;
+      case TemplateField::ext: out += s.ext; break;
+      case TemplateField::resource:
         if (xpath) {
           out += *xpath;
-        } else {
-          const char *v = RES_get(name.c_str());
-          if (v) out += v;
+        } else if (const char *v = RES_get(f.name.c_str())) {
+          out += v;
         }
+        break;
+      case TemplateField::directory: {
+        std::string dir = xpath ? *xpath : resource_or(f.name.c_str(), ".");
+        // A directory value ending in "/" before the template's "/" would double it.
+        if (*t == '/' && !dir.empty() && dir.back() == '/') dir.pop_back();
+        out += dir;
         break;
       }
-      default:
-        if (dir_resource(f)) {
-          std::string dir = xpath ? *xpath : resource_or(dir_resource(f), ".");
-          // A directory value ending in "/" before the template's "/" would double it.
-          if (*t == '/' && !dir.empty() && dir.back() == '/') dir.pop_back();
-          out += dir;
-        } else {
-          const char *key = s.keys[static_cast<unsigned char>(f)];
-          if (!*key)
-            out += '0';
-          else
-            out += n > 0 ? std::string(key).substr(0, n) : std::string(key);
-        }
+      case TemplateField::key: {
+        std::string value = key_text(f.letter, f.n);
+        out += value.empty() ? "0" : value;
         break;
+      }
     }
   }
   if (out.size() >= QEL_NAME_LEN) out.resize(QEL_NAME_LEN - 1);
@@ -528,23 +560,27 @@ const char *FILE_get_filename(char *buf) {
 
 int FILE_get_filename_type() { return naming().filename_type; }
 
+namespace {
+
+// Copies what FILE_save_name_conv saves between the naming state and the copy.
+template <class To, class From>
+void copy_saved_part(To &to, const From &from) {
+  to.late_off = from.late_off;
+  str_copy(to.conv, from.conv, sizeof to.conv);
+  str_copy(to.hconv, from.hconv, sizeof to.hconv);
+  str_copy(to.filename, from.filename, sizeof to.filename);
+  to.filename_type = from.filename_type;
+}
+
+}  // namespace
+
 int FILE_save_name_conv() {
-  NameState &s = naming();
-  saved.late_off = s.late_off;
-  str_copy(saved.conv, s.conv, sizeof saved.conv);
-  str_copy(saved.hconv, s.hconv, sizeof saved.hconv);
-  str_copy(saved.filename, s.filename, sizeof saved.filename);
-  saved.filename_type = s.filename_type;
+  copy_saved_part(saved, naming());
   return 0;
 }
 
 int FILE_restore_name_conv() {
-  NameState &s = naming();
-  s.late_off = saved.late_off;
-  str_copy(s.conv, saved.conv, sizeof s.conv);
-  str_copy(s.hconv, saved.hconv, sizeof s.hconv);
-  str_copy(s.filename, saved.filename, sizeof s.filename);
-  s.filename_type = saved.filename_type;
+  copy_saved_part(naming(), saved);
   return 0;
 }
 

@@ -211,22 +211,16 @@ struct Matcher {
       for (char c : text)
         if (!is_digit(c)) return copy_rest();
       int v = atoi(text.c_str());
-      switch (f) {
-        case 'Y': fd.year = v; break;
-        case 'y': fd.year = v < 50 ? v + 2000 : v + 1900; break;
-        case 'm': fd.month = v; break;
-        case 'd': fd.day = v; break;
-        case 'h': fd.hour = v; break;
-        case 'n': fd.min = v; break;
-        case 'j': {
-          int month = 0, day = 0;
-          DATE_julian_monday(fd.year, v, &month, &day);
-          fd.jday = v;
-          fd.month = month;
-          fd.day = day;
-          break;
-        }
-        default: break;
+      if (int32_t Date::*field = date_member(f)) {
+        fd.*field = v;
+      } else if (f == 'y') {
+        fd.year = v < 50 ? v + 2000 : v + 1900;
+      } else if (f == 'j') {
+        int month = 0, day = 0;
+        DATE_julian_monday(fd.year, v, &month, &day);
+        fd.jday = v;
+        fd.month = month;
+        fd.day = day;
       }
     }
     out += text;
@@ -271,73 +265,63 @@ struct Matcher {
     if (!used_up && flat) name++;
   }
 
-  // One "%" field; *t is just after the "%".
-  void field(const char **t) {
-    int n = read_number(t);
-    char f = **t;
-    if (!f) {
-      literal('%');
-      return;
-    }
-    (*t)++;
-    switch (f) {
-      case '%':
+  // One field of the template other than a literal; *t is just after it.
+  void field(const TemplateField &f, const char **t) {
+    switch (f.kind) {
+      case TemplateField::literal:
+      case TemplateField::lone_percent:
+        literal(f.letter);
+        break;
+      case TemplateField::percent:
         out += '%';
         if (*name == '%') name++;
         break;
-      case 'Y': case 'y': case 'm': case 'd': case 'h': case 'n': case 'j': case 'b':
-        date_field(f, n);
-        break;
-      case 'e':
-        extension(*t);
-        break;
-      case '{': {
-        const char *close = strchr(*t, '}');
-        std::string res = close ? std::string(*t, close) : std::string(*t);
-        *t = close ? close + 1 : *t + strlen(*t);
-        const char *v = RES_get(res.c_str());
+      case TemplateField::date: date_field(f.letter, f.n); break;
+      case TemplateField::ext: extension(*t); break;
+      case TemplateField::resource: {
+        const char *v = RES_get(f.name.c_str());
         directory(v ? v : "", t);
         break;
       }
-      default:
-        if (dir_resource(f)) {
-          directory(resource_or(dir_resource(f), "."), t);
-        } else {
-          const char *key = s.keys[static_cast<unsigned char>(f)];
-          if (!*key) return copy_rest();
-          std::string kv = n > 0 ? std::string(key).substr(0, n) : std::string(key);
-          out += kv;
-          size_t skip = std::min(kv.size(), strlen(name));
-          name += skip;
-        }
+      case TemplateField::directory: directory(resource_or(f.name.c_str(), "."), t); break;
+      case TemplateField::key: {
+        std::string kv = key_text(f.letter, f.n);
+        if (kv.empty()) return copy_rest();
+        out += kv;
+        size_t skip = std::min(kv.size(), strlen(name));
+        name += skip;
         break;
+      }
     }
+  }
+
+  // Braced text after "{": its characters are copied as they are, its
+  // fields matched, up to the closing brace.
+  void braced(const char **t) {
+    TemplateField f;
+    while (**t && **t != '}' && !done) {
+      next_field(t, &f);
+      if (f.kind == TemplateField::literal)
+        out += f.letter;
+      else
+        field(f, t);
+    }
+    if (**t == '}') (*t)++;
+    state = MatchState::path;
   }
 
   std::string run(const char *tmpl) {
     const char *t = tmpl;
-    while (*t && !done) {
-      char c = *t++;
-      if (c == '*') {
+    TemplateField f;
+    while (!done && next_field(&t, &f)) {
+      if (f.kind != TemplateField::literal)
+        field(f, &t);
+      else if (f.letter == '*')
         copy_rest();
-      } else if (c == '%') {
-        field(&t);
-      } else if (c == '{') {
-        while (*t && *t != '}' && !done) {
-          if (*t == '%') {
-            t++;
-            field(&t);
-          } else {
-            out += *t++;
-          }
-        }
-        if (*t == '}') t++;
-        state = MatchState::path;
-      } else if (c == '}') {
-        // a stray closing brace outside braced text stands for nothing
-      } else {
-        literal(c);
-      }
+      else if (f.letter == '{')
+        braced(&t);
+      else if (f.letter != '}')  // a stray closing brace outside braced text stands for nothing
+        literal(f.letter);
     }
     // What the template did not account for is kept, not dropped.
     if (!done) out += name;
@@ -427,53 +411,43 @@ std::string list_pattern(const char *tmpl) {
   const NameState &s = naming();
   std::string pat;
   if (!*tmpl) return "*";  // no convention: the files of the current directory
-  for (const char *t = tmpl; *t;) {
-    char c = *t++;
-    if (c == '{' || c == '}') continue;
-    if (c != '%') {
-      // The template's own characters stand as they are, so a "*" or "?"
-      // in it matches as a wildcard; blanks are "_" in every made name.
-      pat += c == ' ' ? '_' : c;
-      continue;
-    }
-    int n = read_number(&t);
-    char f = *t;
-    if (!f) {
-      add_literal(pat, "%");
-      break;
-    }
-    t++;
-    switch (f) {
-      case '%': add_literal(pat, "%"); break;
-      case 'Y': pat += "?[0-9]??"; break;
-      case 'y': case 'm': case 'd': case 'h': case 'n': pat += "[0-9]?"; break;
-      case 'b': pat += "?[a-z]?"; break;
-      case 'j': pat += "?[0-9]?"; break;
-      case 'e':
+  const char *t = tmpl;
+  TemplateField f;
+  while (next_field(&t, &f)) {
+    switch (f.kind) {
+      case TemplateField::literal:
+        // The template's own characters stand as they are, so a "*" or "?"
+        // in it matches as a wildcard; blanks are "_" in every made name.
+        if (f.letter != '{' && f.letter != '}') pat += f.letter == ' ' ? '_' : f.letter;
+        break;
+      case TemplateField::percent:
+      case TemplateField::lone_percent: add_literal(pat, "%"); break;
+      case TemplateField::date:
+        switch (f.letter) {
+          case 'Y': pat += "?[0-9]??"; break;
+          case 'b': pat += "?[a-z]?"; break;
+          case 'j': pat += "?[0-9]?"; break;
+          default: pat += "[0-9]?"; break;  // y m d h n
+        }
+        break;
+      case TemplateField::ext:
         if (s.ext[0])
           add_literal(pat, s.ext);
         else
           pat += "*";
         break;
-      case '{': {
-        const char *close = strchr(t, '}');
-        std::string res = close ? std::string(t, close) : std::string(t);
-        t = close ? close + 1 : t + strlen(t);
-        const char *v = RES_get(res.c_str());
-        if (v) add_literal(pat, v);
+      case TemplateField::resource:
+        if (const char *v = RES_get(f.name.c_str())) add_literal(pat, v);
+        break;
+      case TemplateField::directory: add_literal(pat, resource_or(f.name.c_str(), ".")); break;
+      case TemplateField::key: {
+        std::string kv = key_text(f.letter, f.n);
+        if (!kv.empty())
+          add_literal(pat, kv);
+        else
+          pat += f.n > 0 ? std::string(f.n, '?') : std::string("*");
         break;
       }
-      default:
-        if (dir_resource(f)) {
-          add_literal(pat, resource_or(dir_resource(f), "."));
-        } else {
-          const char *key = s.keys[static_cast<unsigned char>(f)];
-          if (*key)
-            add_literal(pat, n > 0 ? std::string(key).substr(0, n) : std::string(key));
-          else
-            pat += n > 0 ? std::string(n, '?') : std::string("*");
-        }
-        break;
     }
   }
   return pat;

@@ -39,13 +39,36 @@ struct NameState {
 /// The one naming context of the process.
 NameState &naming();
 
-/// The resource behind directory field letter `c` (C D F R G I W T M S), or null.
-const char *dir_resource(char c);
+/// One field of a file-name template. The template language is read here
+/// once (next_field) for its three walkers: making a name (files.cc),
+/// matching a typed name and making the listing pattern (files_select.cc).
+struct TemplateField {
+  enum Kind {
+    literal,       // one character of the template itself (`letter`), "{", "}" and "*" included
+    percent,       // "%%"
+    lone_percent,  // a "%" (with any digits) that ends the template
+    date,          // %Y %y %m %b %d %j %h %n: `letter` with its step `n` (0: none given)
+    ext,           // %e: the extension of a partially matched type
+    resource,      // %{name}: the resource `name`
+    directory,     // %C %D %F %R %G %I %W %T %M %S: `letter` and its resource `name`
+    key,           // "%" and any other character: key `letter` with its width `n` (0: whole)
+  };
+  Kind kind = literal;
+  char letter = '\0';
+  int n = 0;  // the number between "%" and the letter; very long ones are capped at 9999
+  std::string name;
+};
+
+/// Reads the field of the template at *t into `f` and moves *t past it;
+/// false at the end of the template.
+bool next_field(const char **t, TemplateField *f);
+/// The value of template key `key` cut to `width` characters (0: whole);
+/// "" when the key is unset.
+std::string key_text(char key, int width);
 /// The value of a resource, or `fallback` when it is unset or empty.
 std::string resource_or(const char *name, const char *fallback);
-/// Reads the step or width number after "%" (advancing *t): N, or 0 when
-/// there is none. Very long numbers are capped at 9999.
-int read_number(const char **t);
+/// The Date field of the plain date letters Y, m, d, h and n; null for the others.
+int32_t Date::*date_member(char letter);
 /// Decodes a step code -(100*offset + step) of `set`: false for values that
 /// are not codes (unset, not negative, or a zero step).
 bool step_code(int value, int *offset, int *step);
