@@ -40,8 +40,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const std::string path = temp_path();
   (void)ready;
   if (size == 0) return 0;
-  const int mask = 0x100 | (data[0] & 1 ? 0x800 : 0) | (data[0] & 2 ? 0x400 : 0) | (data[0] & 4 ? 0x200 : 0);
-  MESS_set(0, data[0] & 0x80 ? M_DEBUG : M_NONE);
+  const int mask = PAR_END_BLANK | (data[0] & 1 ? PAR_END_EQUALS : 0) | (data[0] & 2 ? PAR_END_DOLLARS : 0) |
+                   (data[0] & 4 ? PAR_END_BLANKS : 0);
+  MESS_set(MESS_CUMULATIVE, data[0] & 0x80 ? M_DEBUG : M_NONE);
   FILE *f = fopen(path.c_str(), "wb");
   if (!f) abort();
   fwrite(data + 1, 1, size - 1, f);
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         // The header (num 0) is the search's; the lines after it are the reader's.
         if (r == 1 && n > 0) seen.emplace_back(PAR_get_pos(ind), line);
         if (r == -1) more = false;
-        if (r == -1 || (PAR_get_status(ind) & 4)) break;
+        if (r == -1 || (PAR_get_status(ind) & PAR_END_PRODUCT)) break;
       }
     }
     if (searches > 10000) continue;  // a header may still be pending

@@ -34,22 +34,22 @@ int FLAG_reset(int value) {
   return 0;
 }
 
-int FLAG_batch() { return flags[19] > 0 ? 1 : 0; }
+int FLAG_batch() { return flags[FLAG_BATCH] > 0 ? 1 : 0; }
 
-int FLAG_help() { return flags[20] > 0 ? 1 : 0; }
+int FLAG_help() { return flags[FLAG_HELP] > 0 ? 1 : 0; }
 
 int FLAG_setplot(int kind, int val) {
   if (kind < 0 || kind >= kSwitches) return 0;
   plot_it[kind] = val;
-  if (kind == 12)
-    for (int i = 0; i <= 11; i++) plot_it[i] = val;
-  if (kind == 0)
+  if (kind == FLAG_PLOT_ALL)
+    for (int i = 0; i < FLAG_PLOT_ALL; i++) plot_it[i] = val;
+  if (kind == FLAG_PLOT_TEXT)
     for (int i = 0; i <= 6; i++) plot_it[i] = val;
 
-  plot_it[0] = 0;
-  for (int i = 1; i <= 6; i++) plot_it[0] += plot_it[i];
-  plot_it[12] = 0;
-  for (int i = 0; i <= 11; i++) plot_it[12] += plot_it[i];
+  plot_it[FLAG_PLOT_TEXT] = 0;
+  for (int i = 1; i <= 6; i++) plot_it[FLAG_PLOT_TEXT] += plot_it[i];
+  plot_it[FLAG_PLOT_ALL] = 0;
+  for (int i = 0; i < FLAG_PLOT_ALL; i++) plot_it[FLAG_PLOT_ALL] += plot_it[i];
   return 0;
 }
 

@@ -35,7 +35,7 @@ bool is_set(const char *value) { return value && *value; }
 // either missing ends the run with status 30, "No data found!" on standard
 // error and nothing on standard output.
 [[noreturn]] void compact_line(Date *datim, const char *id_string) {
-  int code = FLAG_get(4);
+  int code = FLAG_get(FLAG_MODEL);
   switch (code) {
     case MOS_NGM: case MOS_ETA: case MOS_NAM: case MOS_AVN: case MOS_GFS: case MOS_GFSX: {
       MOS_report ref, sta;
@@ -95,7 +95,7 @@ int main(int argc, char **argv) {
   }
 
   // Unattended runs print only the table unless the user chose a level.
-  if (is_set(RES_get("identifier"))) MESS_set(20, 255);
+  if (is_set(RES_get("identifier"))) MESS_set(MESS_DEFAULT_CUMULATIVE, M_UNATTENDED);
 
   MESS_print_prog("VOD UVOR UVEREV");
 
@@ -120,7 +120,7 @@ int main(int argc, char **argv) {
   MESS_print(M_MESS, "Searching for: %s...\n", id_string);
 
   const char *header = nullptr;
-  switch (FLAG_get(4)) {
+  switch (FLAG_get(FLAG_MODEL)) {
     case MOS_NGM: header = "  NGM MOS data for %s\nInitial time: %s\n\n"; break;
     case MOS_ETA: header = "  ETA MOS data for %s\nInitial time: %s\n\n"; break;
     case MOS_NAM: header = "  NAM MOS data for %s\nInitial time: %s\n\n"; break;
@@ -131,7 +131,7 @@ int main(int argc, char **argv) {
     case MOS_NGM_UA:
     case MOS_ETA_UA:
     case MOS_NAM_UA: {
-      int code = FLAG_get(4);
+      int code = FLAG_get(FLAG_MODEL);
       const char *ua_header = code == MOS_NGM_UA   ? "  NGM MOS data for %s\nInitial time: %s\n\n"
                               : code == MOS_ETA_UA ? "  ETA MOS data for %s\nInitial time: %s\n\n"
                                                    : "  NAM MOS data for %s\nInitial time: %s\n\n";

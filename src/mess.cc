@@ -166,9 +166,9 @@ int MESS_set(int oper, M_type level) {
   if (oper <= 4) st.explicit_sets++;
   if (oper >= 16 && st.explicit_sets > 0) return 0;
   switch (oper) {
-    case 0: case 10: case 20: st.level = cumulative(level); break;
-    case 1: case 11: case 21: st.level |= level; break;
-    case -1: case 9: case 19: st.level &= ~level; break;
+    case MESS_CUMULATIVE: case MESS_FORCE_CUMULATIVE: case MESS_DEFAULT_CUMULATIVE: st.level = cumulative(level); break;
+    case MESS_ADD: case MESS_FORCE_ADD: case MESS_DEFAULT_ADD: st.level |= level; break;
+    case MESS_REMOVE: case MESS_FORCE_REMOVE: case MESS_DEFAULT_REMOVE: st.level &= ~level; break;
     default: break;
   }
   return 0;

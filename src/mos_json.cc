@@ -218,7 +218,7 @@ void iso_time(Writer &w, int64_t secs) {
 int64_t head(Writer &w, const char *id, Date *date) {
   w.open('{');
   w.key("station"), w.text(id);
-  w.key("model"), w.word(model_word(FLAG_get(4)));
+  w.key("model"), w.word(model_word(FLAG_get(FLAG_MODEL)));
   w.key("product"), w.text(MOS_get_product());
   Date run;
   int64_t base = -1;
@@ -404,7 +404,7 @@ bool one_station(Date *date, const char *id, int (*get)(Date *, const char *, Re
 }  // namespace
 
 int MOS_json_stations(Date *date, const char *ids) {
-  int code = FLAG_get(4);
+  int code = FLAG_get(FLAG_MODEL);
   bool upper = code == MOS_NGM_UA || code == MOS_ETA_UA || code == MOS_NAM_UA;
   bool extended = code == MOS_MRFX;
   bool station = code == MOS_NGM || code == MOS_ETA || code == MOS_NAM || code == MOS_AVN || code == MOS_MRF ||

@@ -460,24 +460,22 @@ void record_run(const char *line, const char *marker) {
 // matches the family's pattern are walked, or, in a file without
 // headings, every line. Leaves the heading in `line` (129 bytes).
 bool locate(int ind, const Family &f, int statnum, char *line, int *n) {
-  if (!headless && (statnum == 0 || (PAR_get_status(ind) & 4)))
+  if (!headless && (statnum == 0 || (PAR_get_status(ind) & PAR_END_PRODUCT)))
     if (PAR_search(ind, f.pattern) == -1) return false;
   while (!strstr(line, f.marker)) {
     if (PAR_read(ind, 0, (*n)++, line) == -1) return false;
-    if ((PAR_get_status(ind) & 4) && !headless)
+    if ((PAR_get_status(ind) & PAR_END_PRODUCT) && !headless)
       if (PAR_search(ind, f.pattern) == -1) return false;
   }
   return true;
 }
-
-constexpr int kBlankEnd = 0x100;  // the product reader's status: a blank line ended the part
 
 }  // namespace
 
 int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
   if (!report || !statnum) return -1;
   MOS_initialize(report);
-  int code = FLAG_get(4);
+  int code = FLAG_get(FLAG_MODEL);
   Family f;
   if (!family_of(code, &f)) return -1;
   report->num = f.slots;
@@ -542,7 +540,7 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
       if (ends && type == MOS_READ_FULL) return 0;
       continue;
     }
-    if (got < 0 || PAR_get_status(ind) != kBlankEnd) return 0;
+    if (got < 0 || PAR_get_status(ind) != PAR_END_BLANK) return 0;
     if (first) {
       if (spaced) return 0;
       spaced = true;  // a blank right after the heading: look at the next line

@@ -170,7 +170,7 @@ bool locate_pair(int ind, const char *pattern, bool first, char *line, int *n) {
   upper.next_pos = -1;
   for (;; have_line = false) {
     if (!have_line) {
-      if ((PAR_get_status(ind) & 4) && !search_upper(ind, pattern)) return false;
+      if ((PAR_get_status(ind) & PAR_END_PRODUCT) && !search_upper(ind, pattern)) return false;
       int got = PAR_read(ind, 0, (*n)++, line);
       if (got == -1) return false;
       if (got == 0) continue;  // a blank line, or the end of the product: the status tells
@@ -230,7 +230,7 @@ void decode_rows(MOSU_report *r, int rows) {
 int MOSU_read(int ind, MOSU_report *report, int type, int *statnum) {
   if (!report || !statnum || *statnum < 0) return -1;
   MOSU_initialize(report);
-  UpperFamily f = upper_family(FLAG_get(4));
+  UpperFamily f = upper_family(FLAG_get(FLAG_MODEL));
   int half = *statnum % 2;
   int c = kRightHalf * half;
 
@@ -430,8 +430,8 @@ bool locate_station(int ind, const char *pattern, int skip, bool first, char *li
   int to_skip = 0;
   for (;;) {
     int status = PAR_get_status(ind);
-    if ((status & 4) && !search_extended(ind, pattern)) return false;
-    if (PAR_get_status(ind) & 1) to_skip = skip;  // a product header was just found
+    if ((status & PAR_END_PRODUCT) && !search_extended(ind, pattern)) return false;
+    if (PAR_get_status(ind) & PAR_HEADER_FOUND) to_skip = skip;
     int got = PAR_read(ind, 0, (*n)++, line);
     if (got == -1) return false;
     if (got == 0) continue;
@@ -458,7 +458,7 @@ int MOSM_read(int ind, MOSM_report *report, int type, int *statnum) {
   if (!report || !statnum || *statnum < 0) return -1;
   const char *pattern;
   int skip;
-  switch (FLAG_get(4)) {
+  switch (FLAG_get(FLAG_MODEL)) {
     case MOS_MRFX: pattern = "(FOX|FOUS20)", skip = 2; break;
     case MOS_MRF: pattern = "(FEPA21|FEUS2[123456]|FEAK3[789])", skip = 1; break;
     default: return -1;

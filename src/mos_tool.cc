@@ -2,8 +2,9 @@
 // type from the resources, station retrieval over the bulletin readers,
 // and the report printers with their category decoders.
 //
-// Module settings: `output` (print every slot) and `miss_dash` (dashes for
-// missing values), both set once from the "parameter" resource.
+// Module settings: `every_slot` (the full table: every slot) and
+// `miss_dash` (dashes for missing values), both set once from the
+// "parameter" resource.
 
 #include <cstring>
 #include <initializer_list>
@@ -14,8 +15,8 @@
 
 namespace {
 
-int output = 0;     // "full": every slot instead of every other one
-int miss_dash = 0;  // "prdash": missing values print as a dash
+int every_slot = 0;  // "full": every slot instead of every other one
+int miss_dash = 0;   // "prdash": missing values print as a dash
 
 void fill(int32_t *a, int n, int32_t v) {
   for (int i = 0; i < n; i++) a[i] = v;
@@ -68,7 +69,7 @@ int MOSU_rows(const MOSU_report *r) {
 }
 
 int MOS_set_print_options(int full, int dash) {
-  output = full;
+  every_slot = full;
   miss_dash = dash;
   return 0;
 }
@@ -104,7 +105,7 @@ int MOS_in_file() {
   char type[] = "mos_dat";
   FILE_set_name(type);
   PAR_set_in_file(type);
-  FLAG_set(4, MOS_NGM);
+  FLAG_set(FLAG_MODEL, MOS_NGM);
 
   // A word that names no model is named in a warning; NGM stays.
   const char *model = RES_get("model");
@@ -116,7 +117,7 @@ int MOS_in_file() {
       known += known.empty() ? k.word : std::string(", ") + k.word;
     }
     if (found)
-      FLAG_set(4, found->code);
+      FLAG_set(FLAG_MODEL, found->code);
     else
       MESS_print(M_WARN, "unknown model '%s' (known: %s)\n", model, known.c_str());
   }
@@ -127,7 +128,7 @@ int MOS_in_file() {
   for (int i = 0; i < n; i++) {
     for (const ModelKeyword &k : kInFileOrder) {
       if (strstr(values[i], k.word)) {
-        FLAG_set(4, k.code);
+        FLAG_set(FLAG_MODEL, k.code);
         break;
       }
     }
@@ -139,7 +140,7 @@ int MOS_in_file() {
   RES_getvals("parameter", &n, &values);
   for (int i = 0; i < n; i++) {
     if (stricmp(values[i], "full") == 0)
-      output = 1;
+      every_slot = 1;
     else if (stricmp(values[i], "prdash") == 0)
       miss_dash = 1;
     else if (values[i][0])
@@ -150,7 +151,7 @@ int MOS_in_file() {
 }
 
 int MOS_open(Date *date) {
-  PAR_set_end(256);
+  PAR_set_end(PAR_END_BLANK);
   return PAR_open(date);
 }
 
@@ -385,7 +386,7 @@ int MOS_print(Date *date, MOS_report *report) {
   bool twelve_hourly = r.model == MOS_MRF || r.model == MOS_GFSX;
   for (int i = 0; i < num; i++) {
     // Without "full": every six hours (every 24 for the twelve-hourly families).
-    if (!output && (twelve_hourly ? i % 2 != 0 : r.hour[i] % 6 != 0)) continue;
+    if (!every_slot && (twelve_hourly ? i % 2 != 0 : r.hour[i] % 6 != 0)) continue;
     Date v = valid_time(base, int64_t(r.hour[i]) * 3600);
     MESS_print(M_PRINT, " %3d   %2d/%2.2dZ  ", r.hour[i], v.day, v.hour);
     print_int(M_PRINT, r.t[i], " %3d ", "   - ", "     ");

@@ -31,14 +31,6 @@ constexpr int kLineMax = 128;       // characters one read takes
 constexpr int kKeptMax = 80;        // characters kept in the header or the held line
 constexpr int kCandidates = 100000; // candidates a search examines before it gives up
 
-constexpr unsigned long kEndFile = 4;
-constexpr unsigned long kNextHeader = 5;
-constexpr unsigned long kMaxLines = 0x10;
-constexpr unsigned long kBlank = 0x100;
-constexpr unsigned long kBlanks = 0x200;
-constexpr unsigned long kDollars = 0x400;
-constexpr unsigned long kEquals = 0x800;
-
 constexpr size_t kBufSize = 1 << 16;
 
 // Reads lines from a stream. A line ends at a line feed, which stays for
@@ -538,11 +530,11 @@ unsigned long classify(PAR_file *s, char *line, size_t len, bool plain) {
   cur_lines++;
   unsigned long r = 0;
   if (s && s->ifile && s->in.eof) {
-    r = kEndFile;
+    r = PAR_END_PRODUCT;
   } else if (line[0] == 0x03 || line[0] == 0x01) {
-    r = kEndFile;
+    r = PAR_END_PRODUCT;
   } else if (line[0] == '*' && line[1] == '*' && line[2] == ' ') {
-    r = kNextHeader;
+    r = PAR_NEXT_HEADER;
   } else {
     // Cleaning changes only control and high bytes, which count as blank
     // before and after it: a plain line needs no cleaning, and it is blank
@@ -559,16 +551,16 @@ unsigned long classify(PAR_file *s, char *line, size_t len, bool plain) {
       blank_lines++;
     else
       blank_lines = 0;
-    if ((end & kMaxLines) && cur_lines > max_lines)
-      r = kMaxLines;
-    else if ((end & kBlank) && blank_lines > 0)
-      r = kBlank;
-    else if ((end & kBlanks) && blank_lines > 2)
-      r = kBlanks;
-    else if ((end & kDollars) && line[0] == '$' && line[1] == '$')
-      r = kDollars;
-    else if ((end & kEquals) && len > 0 && line[len - 1] == '=')
-      r = kEquals;
+    if ((end & PAR_END_MAX_LINES) && cur_lines > max_lines)
+      r = PAR_END_MAX_LINES;
+    else if ((end & PAR_END_BLANK) && blank_lines > 0)
+      r = PAR_END_BLANK;
+    else if ((end & PAR_END_BLANKS) && blank_lines > 2)
+      r = PAR_END_BLANKS;
+    else if ((end & PAR_END_DOLLARS) && line[0] == '$' && line[1] == '$')
+      r = PAR_END_DOLLARS;
+    else if ((end & PAR_END_EQUALS) && len > 0 && line[len - 1] == '=')
+      r = PAR_END_EQUALS;
   }
   if (s) s->cur = r;
   return r;
@@ -715,7 +707,7 @@ int PAR_search(int ind, const char *rhdr) {
       keep(s->header, found);
       keep(s->product, found);
       s->line[0] = '\0';
-      s->cur = 1;
+      s->cur = PAR_HEADER_FOUND;
       return 1;
     }
 
@@ -723,7 +715,7 @@ int PAR_search(int ind, const char *rhdr) {
       s->pos = s->in.tell();
       int n = s->in.getline(cand, kLineMax);
       if (n < 0) {
-        s->cur = kEndFile;
+        s->cur = PAR_END_PRODUCT;
         s->header[0] = s->line[0] = '\0';
         return -1;
       }
@@ -742,7 +734,7 @@ int PAR_search(int ind, const char *rhdr) {
       keep(s->header, cand);
       keep(s->product, cand);
       s->line[0] = '\0';
-      s->cur = 1;
+      s->cur = PAR_HEADER_FOUND;
       trace(M_DEBUGC, "SE-$", *s, "----");
       return 1;
     }
@@ -784,7 +776,7 @@ int PAR_read(int ind, int flag, int num, char *line) {
   // The held line, which ended the previous part, is evaluated again.
   if (s->line[0]) {
     unsigned long r = PAR_end(ind, s->line);
-    if (r == kBlank) {
+    if (r == PAR_END_BLANK) {
       // A separator of blanks is passed over like an empty one, so the line
       // after it (the next station's heading) is delivered.
       s->line[0] = '\0';
@@ -806,7 +798,7 @@ int PAR_read(int ind, int flag, int num, char *line) {
   s->pos = s->in.tell();
   int got = s->in.getline(buf, kLineMax);
   if (got < 0) {
-    s->cur = kEndFile;
+    s->cur = PAR_END_PRODUCT;
     return -1;
   }
   bool plain;
@@ -825,11 +817,11 @@ int PAR_read(int ind, int flag, int num, char *line) {
     trace(M_DEBUGC, "RD-*", *s, buf);
     return 0;
   }
-  if (s->cur == kEquals) {
+  if (s->cur == PAR_END_EQUALS) {
     str_copy(line, buf, kLineMax + 1);
     return 0;
   }
-  if (s->cur & 1) {
+  if (s->cur & PAR_HEADER_FOUND) {  // a "** " line: the next header
     keep(s->header, buf);
     s->line[0] = '\0';
   } else {

@@ -89,13 +89,32 @@ constexpr M_type M_DEBUGA = 0x10000000;  // station readers, file-name conventio
 constexpr M_type M_DEBUGB = 0x20000000;
 constexpr M_type M_DEBUGC = 0x40000000;  // product search, header matching, paths, domains
 constexpr M_type M_DEBUGD = 0x80000000;  // queue traffic, defaults, keys, scanner, regions
+constexpr M_type M_PRINTD = 0x8;         // print d: the resource listing
+constexpr M_type M_MESSD = 0x800;        // mess d: the heading of the resource listing
+/// Print, error and warn (255): tables and warnings without the
+/// informational lines, the level of unattended runs.
+constexpr M_type M_UNATTENDED = M_PRINT | M_ERROR | M_WARN;
+
+/// Operations of MESS_set. The first three are the user's choice and are
+/// counted as explicit; the FORCE ones always apply without being counted;
+/// the DEFAULT ones are a program's default, which yields to any explicit
+/// setting.
+constexpr int MESS_CUMULATIVE = 0;  // the highest bit of the level and every bit below it
+constexpr int MESS_ADD = 1;         // add the bits
+constexpr int MESS_REMOVE = -1;     // remove the bits
+constexpr int MESS_FORCE_CUMULATIVE = 10;
+constexpr int MESS_FORCE_ADD = 11;
+constexpr int MESS_FORCE_REMOVE = 9;
+constexpr int MESS_DEFAULT_CUMULATIVE = 20;
+constexpr int MESS_DEFAULT_ADD = 21;
+constexpr int MESS_DEFAULT_REMOVE = 19;
 
 /// Prints the formatted message when any bit of `type` is in the message
 /// level. Returns 0 when nothing reached the screen, 1 otherwise.
 int MESS_print(M_type type, const char *mess, ...) QEL_PRINTF(2, 3);
 /// Changes the message level: oper 0/10/20 cumulative, 1/11/21 add,
-/// -1/9/19 remove; oper <= 4 counts as explicit, oper >= 16 yields to an
-/// explicit setting. Returns 0.
+/// -1/9/19 remove (the MESS_ operations above); oper <= 4 counts as
+/// explicit, oper >= 16 yields to an explicit setting. Returns 0.
 int MESS_set(int oper, M_type level);
 /// Applies a comma-separated message setting (levels, message file, paging).
 /// Counts as one explicit setting. Returns 0.
@@ -118,6 +137,15 @@ int MESS_write_error();
 // ---------------------------------------------------------------------------
 // Global flags and plot switches (flag.cc)
 
+/// The indices of the global flags in use.
+constexpr int FLAG_DEVICE = 2;      // output device code (1, 3, 4, 5 or 6)
+constexpr int FLAG_MODEL = 4;       // MOS model code (MOS_model of qelmos.h)
+constexpr int FLAG_DOMAIN = 5;      // result of the last domain decoded (DOM_decode)
+constexpr int FLAG_PLOT_TYPE = 11;  // plot type code
+constexpr int FLAG_FILE_PARAM = 15; // output-file policy: 1 over/calc/recalc, 2 app, 3 use/reuse
+constexpr int FLAG_BATCH = 19;      // batch mode when greater than 0 (FLAG_batch)
+constexpr int FLAG_HELP = 20;       // help requested when greater than 0 (FLAG_help)
+
 /// The flag's value for 0 <= flag <= 29, else 0.
 int FLAG_get(int flag);
 /// Stores the value and returns 0; -1 (nothing stored) outside 0 to 29.
@@ -128,6 +156,12 @@ int FLAG_reset(int value);
 int FLAG_batch();
 /// 1 when help was requested (flag 20 > 0), else 0.
 int FLAG_help();
+/// The plot switches that stand for others: "text" (the sum of the six text
+/// corners 1 to 6), "bord" and "all" (the sum of 0 to 11).
+constexpr int FLAG_PLOT_TEXT = 0;
+constexpr int FLAG_PLOT_BORD = 11;
+constexpr int FLAG_PLOT_ALL = 12;
+
 /// Sets plot switch `kind` (0 to 12) and recomputes the sums 0 and 12. Returns 0.
 int FLAG_setplot(int kind, int val);
 /// Sets all 13 plot switches to `val`. Returns 0.
@@ -339,7 +373,19 @@ int FILE_get_time(Date *date);
 
 /// Sets the data type under which the bulletin file is named. Returns 0.
 int PAR_set_in_file(const char *str);
-/// Sets the mask of product end conditions. Returns 0.
+/// Status codes of the line evaluated last (PAR_end, PAR_get_status); the
+/// end conditions of PAR_set_end are the same bits. Callers test
+/// PAR_END_PRODUCT: it is set in both codes that end a product.
+constexpr int PAR_HEADER_FOUND = 1;     // a search just found a product header
+constexpr int PAR_END_PRODUCT = 4;      // end of file, or a line beginning with 0x01 or 0x03
+constexpr int PAR_NEXT_HEADER = PAR_END_PRODUCT | PAR_HEADER_FOUND;  // a "** " line: the next header
+constexpr int PAR_END_MAX_LINES = 0x10; // more lines in one read than the line limit
+constexpr int PAR_END_BLANK = 0x100;    // a blank line
+constexpr int PAR_END_BLANKS = 0x200;   // more than two blank lines in a row
+constexpr int PAR_END_DOLLARS = 0x400;  // a line beginning with "$$"
+constexpr int PAR_END_EQUALS = 0x800;   // a line ending with "="
+
+/// Sets the mask of product end conditions (PAR_END_ bits). Returns 0.
 int PAR_set_end(int flag);
 /// Opens the bulletin file for `date` (and its header index file, if any),
 /// reusing the one slot: handle 0, or -1 when the file cannot be opened.

@@ -437,7 +437,7 @@ int DOM_decode(const char *str, Domain *dom) {
   free_parsed_array(nparts, parts);
   if (result == -1) MESS_print(M_WARN, "DOM_decode: Invalid plot domain\n");
 
-  FLAG_set(5, result);
+  FLAG_set(FLAG_DOMAIN, result);
   FILE_set_key('r', str);
   DOM_set_base_prior((static_cast<float>(dom->ny) - 1.0f) * dom->dy);
   return result;

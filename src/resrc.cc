@@ -597,9 +597,9 @@ int RES_list() {
   for (res_obj *r = root_res.next; r; r = r->next) {
     if (!r->name) continue;
     if (r->data)
-      MESS_print(8, "%s: %s\n", r->name, r->data);
+      MESS_print(M_PRINTD, "%s: %s\n", r->name, r->data);
     else
-      MESS_print(8, "%s:\n", r->name);
+      MESS_print(M_PRINTD, "%s:\n", r->name);
   }
   return 0;
 }

@@ -116,12 +116,12 @@ void convert_draw(const char *data) {
       FLAG_resetplot(0);  // an unsigned list names exactly what is drawn
     }
     if (stricmp(word, "none") == 0) {
-      FLAG_setplot(12, 0);
+      FLAG_setplot(FLAG_PLOT_ALL, 0);
     } else if (stricmp(word, "all") == 0) {
-      FLAG_setplot(12, 1);
+      FLAG_setplot(FLAG_PLOT_ALL, 1);
     } else if (stricmp(word, "text") == 0) {
-      FLAG_setplot(0, on);
-      FLAG_setplot(11, on);
+      FLAG_setplot(FLAG_PLOT_TEXT, on);
+      FLAG_setplot(FLAG_PLOT_BORD, on);
     } else if (const WordCode *w = lookup(kDrawWords, word)) {
       FLAG_setplot(w->code, on);
     }
@@ -133,7 +133,7 @@ void convert_device(const char *data, const char **out) {
   int n = 0;
   char **items = nullptr;
   parse_string(data, ',', &n, &items);
-  FLAG_set(2, n == 0 ? 1 : RES_set_device(items[0]));
+  FLAG_set(FLAG_DEVICE, n == 0 ? 1 : RES_set_device(items[0]));
   if (n > 1) *out = strchr(data, ',') + 1;
   free_parsed_array(n, items);
 }
@@ -153,12 +153,12 @@ int RES_set_device(const char *str) {
 int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
   // Converters that act on the presence of the resource alone.
   if (cvt == CV_batch) {
-    FLAG_set(19, 1);
-    if (MESS_check_set() == 0) MESS_set(0, 255);
+    FLAG_set(FLAG_BATCH, 1);
+    if (MESS_check_set() == 0) MESS_set(MESS_CUMULATIVE, M_UNATTENDED);
     return 1;
   }
   if (cvt == CV_help) {
-    FLAG_set(20, 1);
+    FLAG_set(FLAG_HELP, 1);
     return 1;
   }
   if (cvt == CV_bool && out) {
@@ -172,10 +172,10 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
     case CV_mess: MESS_set_str(data); return 1;
     case CV_hour: convert_hour(data); return 1;
     case CV_file_param:
-      if (const WordCode *w = lookup(kFileParams, data)) FLAG_set(15, w->code);
+      if (const WordCode *w = lookup(kFileParams, data)) FLAG_set(FLAG_FILE_PARAM, w->code);
       return 1;
     case CV_plot_type:
-      if (const WordCode *w = lookup(kPlotTypes, data)) FLAG_set(11, w->code);
+      if (const WordCode *w = lookup(kPlotTypes, data)) FLAG_set(FLAG_PLOT_TYPE, w->code);
       return 1;
     case CV_draw: convert_draw(data); return 1;
     default: break;

@@ -60,9 +60,9 @@ int QEL_set_command(const char *string) {
       while (*p == '=' || *p == ' ') p++;
       RES_put(name, p);
     } else {
-      MESS_print(0x800, "Set resources\n");
+      MESS_print(M_MESSD, "Set resources\n");
       RES_list();
-      MESS_print(0x800, "\n");
+      MESS_print(M_MESSD, "\n");
     }
     return 1;
   }

@@ -14,11 +14,11 @@ int main(int argc, char **argv) {
     fprintf(stderr, "usage: parbench FILE\n");
     return 2;
   }
-  MESS_set(0, M_ERROR | M_WARN);
+  MESS_set(MESS_CUMULATIVE, M_ERROR | M_WARN);
   char name[QEL_NAME_LEN];
   FILE_set_file(argv[1], name);
   PAR_set_in_file("");
-  PAR_set_end(256);
+  PAR_set_end(PAR_END_BLANK);
   Date date;
   DATE_init(&date);
   int ind = PAR_open(&date);
@@ -38,7 +38,7 @@ int main(int argc, char **argv) {
       if (r == 1) lines++;
       if (r == 0) parts++;
       if (r < 0) more = false;
-      if (r < 0 || (PAR_get_status(ind) & 4)) break;
+      if (r < 0 || (PAR_get_status(ind) & PAR_END_PRODUCT)) break;
     }
   }
   PAR_close(ind);
