@@ -18,6 +18,22 @@
 
 namespace {
 
+// The times of the last few stations as texts (every station of a product
+// has the same times), indexed by the hour.
+struct KeptTime {
+  int64_t secs = -1;
+  char text[32] = "";
+};
+
+// What the writer keeps from one object to the next.
+struct JsonState {
+  // Every object is written into the same storage, which grows to the
+  // largest object written and is kept for the next one.
+  std::vector<char> line;
+  KeptTime times[64];
+};
+JsonState js;
+
 // One JSON object, written straight into a line: keys are this module's
 // own texts, numbers are formatted here, and every text that comes from
 // the bulletin file goes through the JSON library, which escapes it and
@@ -25,8 +41,6 @@ namespace {
 // written one after the other, so nothing is kept but the line at hand.
 class Writer {
  public:
-  // Every object is written into the same storage, which grows to the
-  // largest object written and is kept for the next one.
   Writer() : buf_(storage()), p_(buf_.data()), end_(buf_.data() + buf_.size()) {}
 
   void open(char c) {
@@ -153,8 +167,8 @@ class Writer {
     end_ = buf_.data() + buf_.size();
   }
   static std::vector<char> &storage() {
-    static std::vector<char> kept(16384);
-    return kept;
+    if (js.line.empty()) js.line.resize(16384);
+    return js.line;
   }
 
   std::vector<char> &buf_;
@@ -193,17 +207,10 @@ const char *model_word(int code) {
   }
 }
 
-// "2014-01-01T06:00:00Z" for a time in seconds; null for none (-1). Every
-// station of a product has the same times, so the texts of the last few
-// are kept.
+// "2014-01-01T06:00:00Z" for a time in seconds; null for none (-1).
 void iso_time(Writer &w, int64_t secs) {
-  struct Kept {
-    int64_t secs = -1;
-    char text[32] = "";
-  };
-  static Kept kept[64];
   if (secs < 0) return w.null();
-  Kept &k = kept[static_cast<uint64_t>(secs / 3600) % 64];
+  KeptTime &k = js.times[static_cast<uint64_t>(secs / 3600) % 64];
   if (k.secs != secs) {
     Date d;
     if (DATE_get_gmdate(&secs, &d) != 0) return w.null();

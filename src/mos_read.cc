@@ -19,11 +19,14 @@
 namespace {
 
 // Reader state shared by every call of the process.
-int last_num = -1;      // station number of the block located last
-long last_pos = 0;      // position of that block's heading line
-bool headless = false;  // the file has no product heading of the family
-MOS_report scratch;     // rows scanned only to recognise them
-bool scanner_traced = false;  // the scanner's traces are shown: every field goes through it
+struct StationState {
+  int last_num = -1;            // station number of the block located last
+  long last_pos = 0;            // position of that block's heading line
+  bool headless = false;        // the file has no product heading of the family
+  MOS_report scratch;           // rows scanned only to recognise them
+  bool scanner_traced = false;  // the scanner's traces are shown: every field goes through it
+};
+StationState st;
 
 using Field = int32_t (MOS_report::*)[MOS_SLOTS];
 
@@ -338,7 +341,7 @@ void scan_fields(const char *text, const Row &row, int code, int slots, MOS_repo
       case Kind::Pair: {
         if (field >= len || text[field] != '/') break;
         int32_t a, b;
-        if (!scanner_traced && clean_number(text, len, field - 3, 3, &a) && clean_number(text, len, field + 1, 2, &b)) {
+        if (!st.scanner_traced && clean_number(text, len, field - 3, 3, &a) && clean_number(text, len, field + 1, 2, &b)) {
           *v = row.miss1 != kNone && a == row.miss1 ? QEL_MISS : a;
           (r->*row.f2)[k] = row.miss2 != kNone && b == row.miss2 ? QEL_MISS : b;
         } else {
@@ -348,7 +351,7 @@ void scan_fields(const char *text, const Row &row, int code, int slots, MOS_repo
       }
       case Kind::PrecipType:
         if (field + 2 >= len || text[field + 2] == ' ') break;
-        if (scanner_traced)
+        if (st.scanner_traced)
           scan_column(&p, row, code, field + 2, k, r);
         else
           store_letters(row, code, text + field + 2, 1, v);
@@ -356,7 +359,7 @@ void scan_fields(const char *text, const Row &row, int code, int slots, MOS_repo
       case Kind::Cloud:
       case Kind::Obstruction:
         if (blank_field(text, len, field)) break;
-        if (scanner_traced)
+        if (st.scanner_traced)
           scan_column(&p, row, code, field, k, r);
         else
           store_letters(row, code, text + field, len - field < 3 ? len - field : 3, v);
@@ -364,7 +367,7 @@ void scan_fields(const char *text, const Row &row, int code, int slots, MOS_repo
       case Kind::Int:
       case Kind::WindDir:
         if (blank_field(text, len, field)) break;
-        if (scanner_traced)
+        if (st.scanner_traced)
           scan_column(&p, row, code, field, k, r);
         else if (field_number(text, len, field, v))
           finish_number(row, v);
@@ -460,11 +463,11 @@ void record_run(const char *line, const char *marker) {
 // matches the family's pattern are walked, or, in a file without
 // headings, every line. Leaves the heading in `line` (129 bytes).
 bool locate(int ind, const Family &f, int statnum, char *line, int *n) {
-  if (!headless && (statnum == 0 || (PAR_get_status(ind) & PAR_END_PRODUCT)))
+  if (!st.headless && (statnum == 0 || (PAR_get_status(ind) & PAR_END_PRODUCT)))
     if (PAR_search(ind, f.pattern) == -1) return false;
   while (!strstr(line, f.marker)) {
     if (PAR_read(ind, 0, (*n)++, line) == -1) return false;
-    if ((PAR_get_status(ind) & PAR_END_PRODUCT) && !headless)
+    if ((PAR_get_status(ind) & PAR_END_PRODUCT) && !st.headless)
       if (PAR_search(ind, f.pattern) == -1) return false;
   }
   return true;
@@ -480,36 +483,36 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
   if (!family_of(code, &f)) return -1;
   report->num = f.slots;
   report->model = code;
-  scanner_traced = MESS_check(M_DEBUGD) != 0;
+  st.scanner_traced = MESS_check(M_DEBUGD) != 0;
 
   char line[129] = "";
   int n = 0;
 
   if (*statnum == 0) PAR_rewind(ind);
 
-  if (*statnum == last_num) {
+  if (*statnum == st.last_num) {
     // The block located last: go back to its heading.
-    PAR_seek(ind, last_pos);
+    PAR_seek(ind, st.last_pos);
     if (PAR_read(ind, 0, 2, line) == -1) return -1;
     n = 3;
   } else {
-    if (*statnum == 0) headless = false;
+    if (*statnum == 0) st.headless = false;
     if (!locate(ind, f, *statnum, line, &n)) {
-      if (*statnum != 0 || headless) return -1;
+      if (*statnum != 0 || st.headless) return -1;
       // No block of the family in any of its products: the file may hold
       // blocks without a heading (saved from a web page, the output of
       // grep). It is read again as one product.
       PAR_rewind(ind);
-      headless = true;
+      st.headless = true;
       line[0] = '\0';
       n = 0;
       if (!locate(ind, f, *statnum, line, &n)) return -1;
     }
-    MOS_set_product(headless ? "" : PAR_get_product(ind));
-    last_pos = PAR_get_pos(ind);
+    MOS_set_product(st.headless ? "" : PAR_get_product(ind));
+    st.last_pos = PAR_get_pos(ind);
   }
 
-  last_num = *statnum;
+  st.last_num = *statnum;
   MESS_print(M_DEBUGA, "ID: %s\n", line);
   copy_identifier(line, report->id);
   fill_hours(code, report);
@@ -531,7 +534,7 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
       first = false;
       if (type != MOS_READ_FULL && !check) continue;
       bool known = false;
-      bool ends = read_row(line, f, code, type == MOS_READ_FULL ? report : &scratch, check ? &known : nullptr);
+      bool ends = read_row(line, f, code, type == MOS_READ_FULL ? report : &st.scratch, check ? &known : nullptr);
       if (check && !known) {
         // Not the block's rows after all: leave the line to the next call.
         PAR_seek(ind, PAR_get_pos(ind));
@@ -552,26 +555,32 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum) {
 }
 
 namespace {
-char block_product[81] = "";  // heading of the product of the block located last
-bool run_known = false;  // whether `block_run` holds the located block's run
-Date block_run{};
+
+// What every reader records of the block or product it located last.
+struct Located {
+  char product[81] = "";  // heading of its product
+  bool run_known = false;  // whether `run` holds its run
+  Date run{};
+};
+Located located;
+
 }  // namespace
 
 int MOS_get_run(Date *run) {
-  if (!run_known || !run) return 0;
-  *run = block_run;
+  if (!located.run_known || !run) return 0;
+  *run = located.run;
   return 1;
 }
 
 int MOS_set_product(const char *heading) {
-  str_copy(block_product, heading ? heading : "", sizeof block_product);
+  str_copy(located.product, heading ? heading : "", sizeof located.product);
   return 0;
 }
 
-const char *MOS_get_product() { return block_product; }
+const char *MOS_get_product() { return located.product; }
 
 int MOS_set_run(const Date *run) {
-  run_known = false;
+  located.run_known = false;
   if (!run) return 0;
   // Only the year, month, day and hour count; the rest is made from them.
   Date d = *run;
@@ -579,8 +588,8 @@ int MOS_set_run(const Date *run) {
   if (d.year < 1900 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 || d.hour < 0 || d.hour > 23)
     return 0;
   int64_t secs = DATE_num_sec(&d);
-  if (DATE_get_gmdate(&secs, &block_run) != 0) return 0;
-  block_run.min = block_run.sec = QEL_MISS;  // a run names its hour: labels read "00Z"
-  run_known = true;
+  if (DATE_get_gmdate(&secs, &located.run) != 0) return 0;
+  located.run.min = located.run.sec = QEL_MISS;  // a run names its hour: labels read "00Z"
+  located.run_known = true;
   return 0;
 }

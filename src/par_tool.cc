@@ -1,7 +1,7 @@
 // par_tool.cc: the bulletin product file reader. It owns the one slot of
 // the open bulletin file (with its optional header index file), the end
 // conditions that close a product, the data type under which the file is
-// named, and the per-call line counters.
+// named, and the per-call line counters, all in one record (ReaderState).
 //
 // Invariants: the slot's header and held line hold at most 80 characters;
 // `pos` is the byte position recorded just before the last line was read
@@ -243,27 +243,34 @@ struct PAR_file {
   unsigned long cur = 0;
 };
 
-PAR_file pfiles[1];
-int end = 0;
-char infile[30] = "";
-int max_lines = 0;
-int cur_lines = 0;
-int blank_lines = 0;
+// The reader's state, one for the process.
+struct ReaderState {
+  PAR_file pfiles[1];    // the one slot
+  int end = 0;           // mask of the end conditions that close a product (PAR_set_end)
+  char infile[30] = "";  // the data type under which the bulletin file is named
+  int max_lines = 0;     // line limit of PAR_END_MAX_LINES (nothing sets it)
+  int cur_lines = 0;     // lines evaluated in the current read call
+  int blank_lines = 0;   // blank lines in a row in the current read call
+  // A search or read that gave up after 100000 lines warns once per run: a
+  // long file gives up again and again and goes on each time.
+  bool loop_warned = false;
+  // The copy of a standard input that cannot seek, made at the first open
+  // and kept for the whole process (see seekable).
+  FILE *stdin_copy = nullptr;
+};
 
-PAR_file *slot(int ind) { return ind == 0 ? &pfiles[0] : nullptr; }
+ReaderState rd;
+
+PAR_file *slot(int ind) { return ind == 0 ? &rd.pfiles[0] : nullptr; }
 
 PAR_file *open_slot(int ind) {
   PAR_file *s = slot(ind);
   return s && s->ifile ? s : nullptr;
 }
 
-// A search or read that gave up after 100000 lines warns once per run: a
-// long file gives up again and again and goes on each time.
-bool loop_warned = false;
-
 void warn_loop() {
-  if (loop_warned) return;
-  loop_warned = true;
+  if (rd.loop_warned) return;
+  rd.loop_warned = true;
   MESS_print(M_WARN, "Caught in search loop\n");
 }
 
@@ -302,11 +309,10 @@ void close_streams(PAR_file *s) {
 // the whole process, a temporary file removed when the process ends.
 FILE *seekable(FILE *f, bool command, bool *own) {
   if (ftell(f) >= 0 && fseek(f, 0, SEEK_CUR) == 0) return f;
-  static FILE *stdin_copy = nullptr;
-  if (f == stdin && stdin_copy) {
-    rewind(stdin_copy);
+  if (f == stdin && rd.stdin_copy) {
+    rewind(rd.stdin_copy);
     *own = false;
-    return stdin_copy;
+    return rd.stdin_copy;
   }
   FILE *tmp = tmpfile();
   if (!tmp) {
@@ -325,7 +331,7 @@ FILE *seekable(FILE *f, bool command, bool *own) {
   }
   rewind(tmp);
   *own = f != stdin;
-  if (f == stdin) stdin_copy = tmp;
+  if (f == stdin) rd.stdin_copy = tmp;
   return tmp;
 }
 
@@ -400,17 +406,17 @@ bool readable(FILE *f, const char *name) {
 }  // namespace
 
 int PAR_set_in_file(const char *str) {
-  str_copy(infile, str ? str : "", sizeof infile);
+  str_copy(rd.infile, str ? str : "", sizeof rd.infile);
   return 0;
 }
 
 int PAR_set_end(int flag) {
-  end = flag;
+  rd.end = flag;
   return 0;
 }
 
 int PAR_open(Date *date) {
-  PAR_file *s = &pfiles[0];
+  PAR_file *s = &rd.pfiles[0];
   close_streams(s);  // opening again reuses the slot
   // The selection found no file (a latest search that found nothing, a
   // refused command): nothing is opened, not even the name tried last.
@@ -419,18 +425,18 @@ int PAR_open(Date *date) {
 
   char name[QEL_NAME_LEN];
   FILE_get_filename(name);
-  if (FILE_is_stdio(name)) infile[0] = '\0';
+  if (FILE_is_stdio(name)) rd.infile[0] = '\0';
   // A file the user named is read as named when its name carries no date
   // (making it again from the unset date would open another file), and
   // when the user gave the run with "#" to a file of another name
   // ("mybulletins.txt#2014010100"): the date then chooses the run, not the file.
   bool user_named = FILE_get_filename_type() == 1;
   bool as_named = user_named && (!date || date->year == QEL_MISS);
-  if (infile[0] && !as_named) {
+  if (rd.infile[0] && !as_named) {
     char named[QEL_NAME_LEN];
     str_copy(named, name, sizeof named);
-    char type[sizeof infile];
-    str_copy(type, infile, sizeof type);
+    char type[sizeof rd.infile];
+    str_copy(type, rd.infile, sizeof type);
     FILE_set_name(type);
     FILE_set_date(date, name);
     if (user_named && strcmp(name, named) != 0 && is_plain_file(named) && !same_file(name, named)) {
@@ -463,7 +469,7 @@ int PAR_open(Date *date) {
 
   char hname[QEL_NAME_LEN];
   FILE_get_filename(hname);
-  if (infile[0] && !as_named && FILE_hdr_set_date(date, hname) && !FILE_is_stdio(hname)) {
+  if (rd.infile[0] && !as_named && FILE_hdr_set_date(date, hname) && !FILE_is_stdio(hname)) {
     // An index name is always made by a template: it never runs a command.
     if (hname[0] == '|')
       MESS_print(M_WARN, "Command not run: %s (a header index name)\n", hname);
@@ -527,7 +533,7 @@ namespace {
 // PAR_end on a line of known length; `plain` when the line is known to hold
 // no control or high byte.
 unsigned long classify(PAR_file *s, char *line, size_t len, bool plain) {
-  cur_lines++;
+  rd.cur_lines++;
   unsigned long r = 0;
   if (s && s->ifile && s->in.eof) {
     r = PAR_END_PRODUCT;
@@ -548,18 +554,18 @@ unsigned long classify(PAR_file *s, char *line, size_t len, bool plain) {
       blank = string_is_blank(line);
     }
     if (blank)
-      blank_lines++;
+      rd.blank_lines++;
     else
-      blank_lines = 0;
-    if ((end & PAR_END_MAX_LINES) && cur_lines > max_lines)
+      rd.blank_lines = 0;
+    if ((rd.end & PAR_END_MAX_LINES) && rd.cur_lines > rd.max_lines)
       r = PAR_END_MAX_LINES;
-    else if ((end & PAR_END_BLANK) && blank_lines > 0)
+    else if ((rd.end & PAR_END_BLANK) && rd.blank_lines > 0)
       r = PAR_END_BLANK;
-    else if ((end & PAR_END_BLANKS) && blank_lines > 2)
+    else if ((rd.end & PAR_END_BLANKS) && rd.blank_lines > 2)
       r = PAR_END_BLANKS;
-    else if ((end & PAR_END_DOLLARS) && line[0] == '$' && line[1] == '$')
+    else if ((rd.end & PAR_END_DOLLARS) && line[0] == '$' && line[1] == '$')
       r = PAR_END_DOLLARS;
-    else if ((end & PAR_END_EQUALS) && len > 0 && line[len - 1] == '=')
+    else if ((rd.end & PAR_END_EQUALS) && len > 0 && line[len - 1] == '=')
       r = PAR_END_EQUALS;
   }
   if (s) s->cur = r;
@@ -759,7 +765,7 @@ int PAR_read(int ind, int flag, int num, char *line) {
     line[0] = '\0';
     return -1;
   }
-  cur_lines = blank_lines = 0;
+  rd.cur_lines = rd.blank_lines = 0;
   int onum = 0;
   bool deliver = true;
   line[0] = '\0';
@@ -780,7 +786,7 @@ int PAR_read(int ind, int flag, int num, char *line) {
       // A separator of blanks is passed over like an empty one, so the line
       // after it (the next station's heading) is delivered.
       s->line[0] = '\0';
-      cur_lines = blank_lines = 0;
+      rd.cur_lines = rd.blank_lines = 0;
     } else if (r != 0) {
       deliver = false;
     } else if (onum == num) {
@@ -788,7 +794,7 @@ int PAR_read(int ind, int flag, int num, char *line) {
       return 1;
     } else {
       onum++;
-      cur_lines++;
+      rd.cur_lines++;
     }
   }
 

@@ -1,10 +1,11 @@
 // resrc.cc: the resource registry. It owns the process-wide resource list
-// (named text values behind the head node root_res, appended in order of
-// first creation, names unique and compared exactly, never removed), the
-// saved command line, the catalogue of resource definitions, and the
-// start-up merge of every source: defaults files on the search path, a loop
-// window, the environment and the command line, each later source replacing
-// what an earlier one set, followed by one conversion of the final values.
+// (named text values behind a head node, appended in order of first
+// creation, names unique and compared exactly, never removed), the saved
+// command line, the catalogue of resource definitions, and the start-up
+// merge of every source: defaults files on the search path, a loop window,
+// the environment and the command line, each later source replacing what
+// an earlier one set, followed by one conversion of the final values. Its
+// state is one record (Registry).
 
 #include <cctype>
 #include <csignal>
@@ -36,24 +37,48 @@ struct res_obj {
   const char *origin;
 };
 
-res_obj root_res = {QEL_MISS, nullptr, nullptr, CV_string, nullptr, nullptr};
-res_obj *tail_res = &root_res;  // the last node, where new ones are appended
-int clargc = 0;
-char **clargv = nullptr;
+// The connected loop window, if any.
+struct Window {
+  bool connected = false;
+  int queue = -1;
+  int conn = -1;
+};
 
-// The nodes by name, so that a defaults file of many distinct names is
-// read in linear time. Never destroyed: the nodes live until the process ends.
+// The registry's state, one for the process.
+struct Registry {
+  res_obj root = {QEL_MISS, nullptr, nullptr, CV_string, nullptr, nullptr};  // head node of the list
+  res_obj *tail = &root;  // the last node, where new ones are appended
+  int clargc = 0;         // the saved command line
+  char **clargv = nullptr;
+  // The nodes by name, so that a defaults file of many distinct names is
+  // read in linear time. Made at first use and never destroyed: the nodes
+  // live until the process ends.
+  std::unordered_map<std::string, res_obj *> *names = nullptr;
+  // The origin given to values stored now: the defaults file of the current
+  // directory being read, or null. The names live until the process ends.
+  const char *storing_origin = nullptr;
+  std::list<std::string> *origin_names = nullptr;
+  // The search path split into elements. Kept for the whole process: the
+  // tags registered from "+" elements are these strings, stored by pointer.
+  int path_count = 0;
+  char **path_elems = nullptr;
+  Window window;
+  // Options of the command line that matched no definition, each once, in
+  // the order typed: named in a warning after conversion, so that the
+  // message level the user chose applies to it.
+  std::vector<std::string> unknown_options;
+};
+
+Registry reg;
+
 std::unordered_map<std::string, res_obj *> &by_name() {
-  static auto *map = new std::unordered_map<std::string, res_obj *>();
-  return *map;
+  if (!reg.names) reg.names = new std::unordered_map<std::string, res_obj *>();
+  return *reg.names;
 }
 
-// The origin given to values stored now: the defaults file of the current
-// directory being read, or null. The names live until the process ends.
-const char *storing_origin = nullptr;
 std::list<std::string> &origin_names() {
-  static auto *names = new std::list<std::string>();
-  return *names;
+  if (!reg.origin_names) reg.origin_names = new std::list<std::string>();
+  return *reg.origin_names;
 }
 
 res_obj *find(const char *name) {
@@ -79,8 +104,8 @@ res_obj *find_or_add(const char *name) {
   r->index = QEL_MISS;
   r->cvt = CV_string;
   it->second = r;
-  tail_res->next = r;
-  tail_res = r;
+  reg.tail->next = r;
+  reg.tail = r;
   return r;
 }
 
@@ -206,19 +231,6 @@ constexpr size_t kReplyLen = 200;
 
 const char *const kDefaultPath = ".:/home/qel/etc:/usr/local/qel/etc";
 
-// The search path split into elements. Kept for the whole process: the
-// tags registered from "+" elements are these strings, stored by pointer.
-int path_count = 0;
-char **path_elems = nullptr;
-
-// The connected loop window, if any.
-struct Window {
-  bool connected = false;
-  int queue = -1;
-  int conn = -1;
-};
-Window window;
-
 bool is_letter(char c) { return isalpha(static_cast<unsigned char>(c)) != 0; }
 
 bool single_dash_option(const char *a) { return a[0] == '-' && is_letter(a[1]); }
@@ -284,13 +296,13 @@ int read_answer(int queue, int conn, Take take) {
 }
 
 void read_until_nonzero() {
-  read_answer(window.queue, window.conn, [](char *) {});
+  read_answer(reg.window.queue, reg.window.conn, [](char *) {});
 }
 
 // A search-path element "#N": ask loop window N for the value of every
 // definition and send it those it lacks but the registry holds.
 void consult_window(const char *number, RES_defobj *table) {
-  window = Window();
+  reg.window = Window();
   // The number is the window's queue key. The private key (0, also what a
   // missing or non-numeric number reads as) names no window: looking it up
   // would make a fresh queue that nobody answers.
@@ -305,8 +317,8 @@ void consult_window(const char *number, RES_defobj *table) {
     MESS_print(M_WARN, "RAVizir window: %s unable to connect\n", number);
     return;
   }
-  window.queue = queue;
-  window.conn = conn;
+  reg.window.queue = queue;
+  reg.window.conn = conn;
 
   for (int i = 0; table[i].def; i++)
     if (has_def(table[i])) MQ_put(queue, conn, "query res %s", table[i].def);
@@ -336,7 +348,7 @@ void consult_window(const char *number, RES_defobj *table) {
   }
 
   signal(SIGALRM, SIG_IGN);
-  window.connected = true;
+  reg.window.connected = true;
   for (; pending > 0; pending--) read_until_nonzero();
 }
 
@@ -351,10 +363,10 @@ void read_defaults(const char *element, RES_defobj *table) {
   DEF_open(element);
   // Whoever can write to the current directory may not be the user: its
   // values are marked, so that none of them runs a command.
-  storing_origin = nullptr;
+  reg.storing_origin = nullptr;
   if (in_current_dir(element) && *DEF_file_name()) {
     origin_names().emplace_back(DEF_file_name());
-    storing_origin = origin_names().back().c_str();
+    reg.storing_origin = origin_names().back().c_str();
   }
   while (DEF_get(key, value) >= 0) {
     bool matched = false;
@@ -370,7 +382,7 @@ void read_defaults(const char *element, RES_defobj *table) {
       RES_new(QEL_MISS, component, value, CV_string);
     }
   }
-  storing_origin = nullptr;
+  reg.storing_origin = nullptr;
   DEF_close();
 }
 
@@ -395,26 +407,26 @@ void first_pass(int argc, char **argv) {
 
 void search_path(RES_defobj *table) {
   DEF_clr_tag();  // before the strings of an earlier path go
-  free_parsed_array(path_count, path_elems);
-  path_count = 0;
-  path_elems = nullptr;
+  free_parsed_array(reg.path_count, reg.path_elems);
+  reg.path_count = 0;
+  reg.path_elems = nullptr;
   const char *path = RES_get("default");
   if (!path) path = kDefaultPath;
   if (*path) {
-    parse_string(path, ':', &path_count, &path_elems);
+    parse_string(path, ':', &reg.path_count, &reg.path_elems);
   } else {
     // An empty path is one element without a name: the file in the
     // current directory (laid out as parse_string lays out its arrays).
-    path_elems = static_cast<char **>(calloc(1, sizeof(char *)));
-    if (path_elems && (path_elems[0] = strdup(""))) {
-      path_count = 1;
+    reg.path_elems = static_cast<char **>(calloc(1, sizeof(char *)));
+    if (reg.path_elems && (reg.path_elems[0] = strdup(""))) {
+      reg.path_count = 1;
     } else {
-      free(path_elems);
-      path_elems = nullptr;
+      free(reg.path_elems);
+      reg.path_elems = nullptr;
     }
   }
-  for (int e = 0; e < path_count; e++) {
-    const char *element = path_elems[e];
+  for (int e = 0; e < reg.path_count; e++) {
+    const char *element = reg.path_elems[e];
     if (element[0] == '+')
       DEF_tag(element + 1);
     else if (element[0] == '#')
@@ -453,15 +465,10 @@ int positional_definition(int count, RES_defobj *table) {
   return -1;
 }
 
-// Options of the command line that matched no definition, each once, in
-// the order typed: named in a warning after conversion, so that the
-// message level the user chose applies to it.
-std::vector<std::string> unknown_options;
-
 void note_unknown(const char *name) {
-  for (const std::string &u : unknown_options)
+  for (const std::string &u : reg.unknown_options)
     if (u == name) return;
-  unknown_options.emplace_back(name);
+  reg.unknown_options.emplace_back(name);
 }
 
 void second_pass(int argc, char **argv, RES_defobj *table) {
@@ -506,15 +513,15 @@ void second_pass(int argc, char **argv, RES_defobj *table) {
       value = nullptr;
     }
     RES_new(d, table[d].def, value, cvt);
-    if (window.connected) {
-      MQ_put(window.queue, window.conn, "set res %s %s", table[d].def, value ? value : "");
+    if (reg.window.connected) {
+      MQ_put(reg.window.queue, reg.window.conn, "set res %s %s", table[d].def, value ? value : "");
       read_until_nonzero();
     }
   }
 }
 
 void convert_all(RES_defobj *table, int table_len) {
-  for (res_obj *r = root_res.next; r; r = r->next) {
+  for (res_obj *r = reg.root.next; r; r = r->next) {
     if (r->index == QEL_MISS || r->index < 0 || r->index >= table_len) continue;
     const RES_defobj &d = table[r->index];
     // A converter that opens a file (the message file) runs no command
@@ -548,7 +555,7 @@ int RES_new(int index, const char *name, const char *data, DEF_convert cvt) {
   r->data = copy;
   r->cvt = cvt;
   r->index = index;
-  r->origin = storing_origin;
+  r->origin = reg.storing_origin;
   return 0;
 }
 
@@ -556,7 +563,7 @@ int RES_append(int index, const char *name, const char *data, DEF_convert cvt) {
   res_obj *r = find(name);
   if (!r) return RES_new(index, name, data, cvt);
   if (!data) return 0;
-  if (storing_origin) r->origin = storing_origin;  // part of the value is from there
+  if (reg.storing_origin) r->origin = reg.storing_origin;  // part of the value is from there
   if (!r->data) {
     r->data = strdup(data);
     return 0;
@@ -594,7 +601,7 @@ int RES_getvals(const char *name, int *paramc, char ***paramv) {
 }
 
 int RES_list() {
-  for (res_obj *r = root_res.next; r; r = r->next) {
+  for (res_obj *r = reg.root.next; r; r = r->next) {
     if (!r->name) continue;
     if (r->data)
       MESS_print(M_PRINTD, "%s: %s\n", r->name, r->data);
@@ -605,13 +612,13 @@ int RES_list() {
 }
 
 int RES_setCL(int argc, char **argv) {
-  clargc = argc;
-  clargv = argv;
+  reg.clargc = argc;
+  reg.clargv = argv;
   QEL_set_prog(RES_get_prog());  // the way out names the program without asking the registry
   return 1;
 }
 
-const char *RES_get_prog() { return clargv && clargc > 0 ? clargv[0] : nullptr; }
+const char *RES_get_prog() { return reg.clargv && reg.clargc > 0 ? reg.clargv[0] : nullptr; }
 
 char *RES_get_progname(char *prog) {
   const char *full = RES_get_prog();
@@ -663,16 +670,16 @@ int RES_decode(const char *, const char *, int argc, char **argv, RES_defobj *de
   environment(def_table);
   second_pass(argc, argv, def_table);
 
-  if (window.connected) {
-    MQ_put(window.queue, window.conn, "quit");
+  if (reg.window.connected) {
+    MQ_put(reg.window.queue, reg.window.conn, "quit");
     read_until_nonzero();
   }
 
   int table_len = 0;
   while (def_table[table_len].def) table_len++;
   convert_all(def_table, table_len);
-  for (const std::string &u : unknown_options) MESS_print(M_WARN, "unknown option -%s\n", u.c_str());
-  unknown_options.clear();
+  for (const std::string &u : reg.unknown_options) MESS_print(M_WARN, "unknown option -%s\n", u.c_str());
+  reg.unknown_options.clear();
   return 0;
 }
 

@@ -1,9 +1,9 @@
 // system.cc: process-level services: the package version string, the one
-// way out of the process, and a short sleep. State: the seconds slept so far
-// (elapse), which only grows, whether standard output has been checked for
-// write errors on the way out, and the program's path that the registry
-// hands over when it saves the command line (this module calls nothing
-// above the messages).
+// way out of the process, and a short sleep. State (ProcessState): the
+// seconds slept so far, which only grow, whether the way out is watched and
+// standard output has been checked for write errors on it, and the
+// program's path that the registry hands over when it saves the command
+// line (this module calls nothing above the messages).
 
 #include <unistd.h>
 
@@ -18,21 +18,25 @@
 
 namespace {
 
-float elapse = 0;             // seconds slept through QEL_sleep
-bool output_checked = false;  // the way out has flushed and checked standard output
-const char *prog_path = nullptr;  // the program as the command line names it, or null
+struct ProcessState {
+  float elapse = 0;                 // seconds slept through QEL_sleep
+  bool watching = false;            // QEL_watch_output has run
+  bool output_checked = false;      // the way out has flushed and checked standard output
+  const char *prog_path = nullptr;  // the program as the command line names it, or null
+};
+ProcessState ps;
 
 // Flushes standard output; when it, or any message before, could not be
 // written, reports "PROGRAM: write error: REASON" and turns a status 0 into
 // 1: output that silently went nowhere would pass for success. A failure
 // status is kept.
 int output_status(int status) {
-  if (output_checked) return status;
-  output_checked = true;
+  if (ps.output_checked) return status;
+  ps.output_checked = true;
   int err = fflush(stdout) != 0 ? errno : 0;
   if (!err && ferror(stdout)) err = MESS_write_error() ? MESS_write_error() : EIO;
   if (!err) return status;
-  const char *full = prog_path ? prog_path : "QEL";
+  const char *full = ps.prog_path ? ps.prog_path : "QEL";
   const char *slash = strrchr(full, '/');
   char prog[20];
   str_copy(prog, slash ? slash + 1 : full, sizeof prog);
@@ -59,7 +63,7 @@ void on_sigpipe(int) {}
 const char *QEL_version() { return "1.0.0-linux-none"; }
 
 int QEL_set_prog(const char *path) {
-  prog_path = path;
+  ps.prog_path = path;
   return 0;
 }
 
@@ -70,9 +74,8 @@ void QEL_exit(int status) {
 }
 
 int QEL_watch_output() {
-  static bool watching = false;
-  if (watching) return 0;
-  watching = true;
+  if (ps.watching) return 0;
+  ps.watching = true;
   struct sigaction sa;
   memset(&sa, 0, sizeof sa);
   sa.sa_handler = on_sigpipe;
@@ -84,7 +87,7 @@ int QEL_watch_output() {
 
 int QEL_sleep(float secs) {
   if (!(secs > 0)) return -1;  // also refuses NaN
-  elapse += secs;
+  ps.elapse += secs;
   // Whole seconds and the microseconds below them; an absurd request is
   // held at a day rather than overflowing the time fields.
   double whole = 0;
