@@ -38,7 +38,7 @@ void clear_record(CTY_data *data) {
 void read_code(const char *code, CTY_data *data) {
   data->mos = code[0] == '*' ? '*' : ' ';
   const char *digit = code[0] == '*' ? code + 1 : code;
-  data->prior = isdigit(static_cast<unsigned char>(*digit)) ? *digit - '0' : QEL_MISS;
+  data->prior = is_digit_char(*digit) ? *digit - '0' : QEL_MISS;
   data->ua = (*digit && digit[1] == '*') ? '*' : ' ';
 }
 

@@ -127,10 +127,10 @@ int pattern_match(const char *pat, const char *full) {
 // *pos; false when there is none.
 bool next_word(const char *line, size_t *pos, size_t *start, size_t *len) {
   size_t i = *pos;
-  while (line[i] && isspace(static_cast<unsigned char>(line[i]))) i++;
+  while (line[i] && is_space_char(line[i])) i++;
   if (!line[i]) return false;
   *start = i;
-  while (line[i] && !isspace(static_cast<unsigned char>(line[i]))) i++;
+  while (line[i] && !is_space_char(line[i])) i++;
   *len = i - *start;
   *pos = i;
   return true;

@@ -42,7 +42,7 @@ const char *dir_resource(char c) {
 // there is none. Very long numbers are capped at 9999.
 int read_number(const char **t) {
   int n = 0;
-  while (**t >= '0' && **t <= '9') {
+  while (is_digit_char(**t)) {
     if (n < 1000) n = n * 10 + (**t - '0');
     if (n > 9999) n = 9999;
     (*t)++;

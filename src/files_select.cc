@@ -11,7 +11,6 @@
 #include <glob.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -26,13 +25,11 @@ namespace {
 
 bool starts_ci(const char *s, const char *prefix) { return strncasecmp(s, prefix, strlen(prefix)) == 0; }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
 // Reads up to `max` digits at *p (advancing); false when none is there.
 bool read_digits(const char **p, int max, int *value) {
-  if (!is_digit(**p)) return false;
+  if (!is_digit_char(**p)) return false;
   int v = 0;
-  for (int i = 0; i < max && is_digit(**p); i++) v = v * 10 + (*(*p)++ - '0');
+  for (int i = 0; i < max && is_digit_char(**p); i++) v = v * 10 + (*(*p)++ - '0');
   *value = v;
   return true;
 }
@@ -40,7 +37,7 @@ bool read_digits(const char **p, int max, int *value) {
 // Reads an unsigned number of at most nine digits (more are skipped).
 int64_t read_count(const char **p) {
   int64_t v = 0;
-  for (int i = 0; is_digit(**p); i++, (*p)++)
+  for (int i = 0; is_digit_char(**p); i++, (*p)++)
     if (i < 9) v = v * 10 + (**p - '0');
   return v;
 }
@@ -76,11 +73,11 @@ int64_t read_offset(const char **p, int64_t *days, int64_t *hours, int64_t *mins
   if (**p == 'd' || **p == 'D') {
     *days = first;
     (*p)++;
-    if (is_digit(**p)) *hours = read_count(p);
+    if (is_digit_char(**p)) *hours = read_count(p);
   } else {
     *hours = first;
   }
-  if (**p == ':' && is_digit((*p)[1])) {
+  if (**p == ':' && is_digit_char((*p)[1])) {
     (*p)++;
     *mins = read_count(p);
   }
@@ -164,7 +161,7 @@ struct Matcher {
     done = true;
   }
 
-  void trace(const char *what) {
+  void trace_match(const char *what) {
     MESS_print(M_DEBUG, "FILES:%s:%s:%s:%s:%s:%d\n", what, state_name(state), name, out.c_str(), s.ext, s.late_off);
   }
 
@@ -209,7 +206,7 @@ struct Matcher {
       fd.month = month;
     } else {
       for (char c : text)
-        if (!is_digit(c)) return copy_rest();
+        if (!is_digit_char(c)) return copy_rest();
       int v = atoi(text.c_str());
       if (int32_t Date::*field = date_member(f)) {
         fd.*field = v;
@@ -227,7 +224,7 @@ struct Matcher {
     name += width;
     state = MatchState::date;
     s.late_off = field_step(f, n, s.late_off);
-    trace(text.c_str());
+    trace_match(text.c_str());
   }
 
   void extension(const char *t) {
@@ -347,7 +344,7 @@ void match_template(const char *typed) {
 // when the rest is one; "cut.txt" or "latest.txt" are names of files.
 bool is_time_spec(const char *p) {
   auto skip_digits = [&p] {
-    while (is_digit(*p)) p++;
+    while (is_digit_char(*p)) p++;
   };
   auto skip_sign = [&p] {
     if (*p == '+' || *p == '-') p++;
@@ -358,7 +355,7 @@ bool is_time_spec(const char *p) {
       p++;
       skip_digits();
     }
-    if (*p == ':' && is_digit(p[1])) {
+    if (*p == ':' && is_digit_char(p[1])) {
       p++;
       skip_digits();
     }
@@ -368,7 +365,7 @@ bool is_time_spec(const char *p) {
     skip_digits();
   }
   skip_sign();
-  if (is_digit(*p)) {
+  if (is_digit_char(*p)) {
     offset();
     skip_sign();
   }
@@ -381,7 +378,7 @@ bool is_time_spec(const char *p) {
     }
     skip_sign();
   }
-  if (is_digit(*p)) offset();
+  if (is_digit_char(*p)) offset();
   return *p == '\0';
 }
 
@@ -579,7 +576,7 @@ int64_t FILE_set_current(const char *when, char *out) {
   int64_t t;
   const char *env = getenv("qelcurtime");
   if (env && *env == '#') env++;
-  if (*p == '#' || (env && is_digit(*env))) {
+  if (*p == '#' || (env && is_digit_char(*env))) {
     Date base = {0, 0, 0, QEL_MISS, QEL_MISS, 0, 0, 0};
     if (*p == '#') {
       p++;
@@ -595,7 +592,7 @@ int64_t FILE_set_current(const char *when, char *out) {
 
   int sign = read_sign(&p);
   int64_t days, hours, mins;
-  if (is_digit(*p)) {
+  if (is_digit_char(*p)) {
     t += sign * read_offset(&p, &days, &hours, &mins);
     MESS_print(M_DEBUG, "CUR1:%d %d %d %d\n", sign, static_cast<int>(days), static_cast<int>(hours),
                static_cast<int>(mins));
@@ -633,7 +630,7 @@ int64_t FILE_set_current(const char *when, char *out) {
     sign = read_sign(&p);
   }
 
-  if (is_digit(*p)) {
+  if (is_digit_char(*p)) {
     t += sign * read_offset(&p, &days, &hours, &mins);
     MESS_print(M_DEBUG, "CUR2:%d %d %d %d\n", sign, static_cast<int>(days), static_cast<int>(hours),
                static_cast<int>(mins));

@@ -206,8 +206,6 @@ void copy_identifier(const char *line, char *id) {
 
 bool starts_with(const char *text, const char *label, int n) { return strncmp(text, label, n) == 0; }
 
-bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // The missing code and the conversion of a number row, on a value read.
 void finish_number(const Row &row, int32_t *v) {
   if (row.kind == Kind::WindDir) {
@@ -231,20 +229,18 @@ bool field_number(const char *text, int len, int at, int32_t *v) {
   if (at + 3 <= len) {
     // The common forms first: "  7", " 42", "100".
     char a = text[at], b = text[at + 1], c = text[at + 2];
-    auto digit = [](char ch) { return ch >= '0' && ch <= '9'; };
-    if (digit(c) && (digit(b) ? a == ' ' || digit(a) : b == ' ' && a == ' ')) {
-      *v = (digit(a) ? (a - '0') * 100 : 0) + (digit(b) ? (b - '0') * 10 : 0) + (c - '0');
+    if (is_digit_char(c) && (is_digit_char(b) ? a == ' ' || is_digit_char(a) : b == ' ' && a == ' ')) {
+      *v = (is_digit_char(a) ? (a - '0') * 100 : 0) + (is_digit_char(b) ? (b - '0') * 10 : 0) + (c - '0');
       return true;
     }
   }
   int end = at + 3 < len ? at + 3 : len;
   int i = at;
-  auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
-  while (i < end && space(text[i])) i++;
+  while (i < end && is_space_char(text[i])) i++;
   bool negative = i < end && text[i] == '-';
   if (negative) i++;
   int digits = 0, value = 0;
-  for (; i < end && text[i] >= '0' && text[i] <= '9'; i++, digits++) value = value * 10 + (text[i] - '0');
+  for (; i < end && is_digit_char(text[i]); i++, digits++) value = value * 10 + (text[i] - '0');
   if (digits == 0) return false;
   *v = negative ? -value : value;
   return true;
@@ -259,7 +255,7 @@ void store_letters(const Row &row, int code, const char *text, int n, int32_t *v
   char c = text[pick];
   // Today's bulletins write two-letter obstructions (" FG", " BR"):
   // both letters are kept. The NGM writes one letter.
-  if (row.kind == Kind::Obstruction && code != MOS_NGM && is_letter(text[1]) && is_letter(text[2])) {
+  if (row.kind == Kind::Obstruction && code != MOS_NGM && is_letter_char(text[1]) && is_letter_char(text[2])) {
     *v = MOS_code2(text[1], text[2]);
     return;
   }
@@ -280,7 +276,7 @@ bool clean_number(const char *text, int len, int at, int n, int32_t *v) {
   bool negative = i < end && text[i] == '-';
   if (negative) i++;
   int digits = 0, value = 0;
-  for (; i < end && text[i] >= '0' && text[i] <= '9'; i++, digits++) value = value * 10 + (text[i] - '0');
+  for (; i < end && is_digit_char(text[i]); i++, digits++) value = value * 10 + (text[i] - '0');
   while (i < end && text[i] == ' ') i++;
   if (digits == 0 || i != end) return false;
   *v = negative ? -value : value;
@@ -443,7 +439,7 @@ void record_run(const char *line, const char *marker) {
   p += strlen(marker);  // the text before is never a digit: p[-1] is safe
   int month = 0, day = 0, year = 0, hhmm = 0, used = 0;
   for (; *p; p++) {
-    if (*p < '0' || *p > '9' || (p[-1] >= '0' && p[-1] <= '9')) continue;
+    if (!is_digit_char(*p) || is_digit_char(p[-1])) continue;
     if (sscanf(p, "%2d/%2d/%4d %4d UTC%n", &month, &day, &year, &hhmm, &used) == 4 && used > 0) {
       if (year < 50) year += 2000;
       else if (year < 100) year += 1900;

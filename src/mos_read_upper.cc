@@ -11,7 +11,6 @@
 // upper-air reader also where the next pair starts when the rows of a pair
 // ran into it), and the run that its current product gives.
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -92,7 +91,7 @@ Run upper_run(const char *line) {
 // The run of an extended-range title line "... 11/20/2025  1200 UTC".
 Run extended_run(const char *line) {
   for (const char *p = line; *p; p++) {
-    if (!isdigit(static_cast<unsigned char>(*p)) || (p > line && isdigit(static_cast<unsigned char>(p[-1]))))
+    if (!is_digit_char(*p) || (p > line && is_digit_char(p[-1])))
       continue;
     int month, day, year, hhmm, end = 0;
     if (sscanf(p, "%2d/%2d/%4d %4d UTC%n", &month, &day, &year, &hhmm, &end) == 4 && end > 0)
@@ -122,7 +121,7 @@ const char *from_column(const char *line, int c) {
 
 // A row line of a pair starts with its two-digit forecast hour.
 bool is_row_line(const char *line) {
-  return isdigit(static_cast<unsigned char>(line[0])) && isdigit(static_cast<unsigned char>(line[1]));
+  return is_digit_char(line[0]) && is_digit_char(line[1]);
 }
 
 bool is_row_of_hour(const char *line, int hour) {
@@ -348,15 +347,15 @@ void split(const char *text, const char *format, const Targets &targets) {
   int stored = 0;
   for (const char *f = format; *f && stored < targets.n; f++) {
     if (*f == ' ') {
-      while (isspace(static_cast<unsigned char>(*s))) s++;
+      while (is_space_char(*s)) s++;
     } else if (f[0] == '%' && f[1] == 'd') {
       f++;
-      while (isspace(static_cast<unsigned char>(*s))) s++;
+      while (is_space_char(*s)) s++;
       bool negative = *s == '-';
       if (*s == '-' || *s == '+') s++;
-      if (!isdigit(static_cast<unsigned char>(*s))) return;
+      if (!is_digit_char(*s)) return;
       int32_t v = 0;
-      for (; isdigit(static_cast<unsigned char>(*s)); s++) v = v > kLargest / 10 ? kLargest : v * 10 + (*s - '0');
+      for (; is_digit_char(*s); s++) v = v > kLargest / 10 ? kLargest : v * 10 + (*s - '0');
       if (v > kLargest) v = kLargest;
       *targets.at[stored++] = negative ? -v : v;
     } else if (*s == *f) {

@@ -114,8 +114,8 @@ int PAR_cmp(const char *hdr, const char *line, const char *pat) {
   if (!hdr) hdr = "";
   if (!line) line = "";
   if (!pat) pat = "";
-  const Tracer trace{MESS_check(M_DEBUGC) != 0, line};
-  trace("CMP:%s:%s:%s:\n", hdr, pat);
+  const Tracer trace_cmp{MESS_check(M_DEBUGC) != 0, line};
+  trace_cmp("CMP:%s:%s:%s:\n", hdr, pat);
 
   if (*hdr == '\0' && *pat != '\0') return 1;
   const char *t = hdr;
@@ -125,14 +125,14 @@ int PAR_cmp(const char *hdr, const char *line, const char *pat) {
 
   const char *p = pat;
   while (*p) {
-    trace("  1 CMP:%s:%s:%s:\n", t, p);
+    trace_cmp("  1 CMP:%s:%s:%s:\n", t, p);
     switch (*p) {
       case '/':
         t = line;
         p++;
         if (strncmp(line, "GRIB", 4) == 0) {
           int r = grid_terms(p);
-          if (r == 0) trace("0 G CMP:%s:%s:%s:\n", t, p);
+          if (r == 0) trace_cmp("0 G CMP:%s:%s:%s:\n", t, p);
           return r;
         }
         while (*t == ' ') t++;
@@ -158,7 +158,7 @@ int PAR_cmp(const char *hdr, const char *line, const char *pat) {
         const char *first = p + (negate ? 2 : 1);
         bool member = in_members(*t, first, close);
         if (*t == '\0' || member == negate) {
-          trace("1 ] CMP:%s:%s:%s:\n", t, p);
+          trace_cmp("1 ] CMP:%s:%s:%s:\n", t, p);
           return 1;
         }
         t++;
@@ -188,10 +188,10 @@ int PAR_cmp(const char *hdr, const char *line, const char *pat) {
           continue;
         }
         if (last < 0) {
-          trace("0 ) CMP:%s:%s:%s:\n", t, p);
+          trace_cmp("0 ) CMP:%s:%s:%s:\n", t, p);
           return 0;
         }
-        trace("1 ) CMP:%s:%s:%s:\n", t, p);
+        trace_cmp("1 ) CMP:%s:%s:%s:\n", t, p);
         return 1;
       }
 
@@ -215,12 +215,12 @@ int PAR_cmp(const char *hdr, const char *line, const char *pat) {
     }
     // A literal (and "." or "_" that fell through to one).
     if (*t == '\0' || *t != *p) {
-      trace("- E CMP:%s:%s:%s:\n", t, p);
+      trace_cmp("- E CMP:%s:%s:%s:\n", t, p);
       return uc(*t) - uc(*p);
     }
     t++;
     p++;
   }
-  trace("0 E CMP:%s:%s:%s:\n", t, p);
+  trace_cmp("0 E CMP:%s:%s:%s:\n", t, p);
   return 0;
 }

@@ -276,7 +276,7 @@ void warn_loop() {
 
 void keep(char *dst, const char *src) { str_copy(dst, src, kKeptMax + 1); }
 
-void trace(M_type level, const char *tag, const PAR_file &s, const char *text) {
+void trace_slot(M_type level, const char *tag, const PAR_file &s, const char *text) {
   MESS_print(level, "%s:%3X:%6ld:%-20.20s:%-10.10s:%-10.10s:\n", tag, static_cast<unsigned>(s.cur), s.pos, text,
              s.header, s.line);
 }
@@ -357,8 +357,8 @@ const char *parse_index_line(const char *buf, long *off) {
   const char *p = buf;
   int digits = 0;
   long value = 0;
-  while (digits < 18 && p[digits] >= '0' && p[digits] <= '9') value = value * 10 + (p[digits++] - '0');
-  if (digits > 0 && !(p[digits] >= '0' && p[digits] <= '9')) {
+  while (digits < 18 && is_digit_char(p[digits])) value = value * 10 + (p[digits++] - '0');
+  if (digits > 0 && !is_digit_char(p[digits])) {
     *off = value;
     p += digits;
   } else {
@@ -368,7 +368,7 @@ const char *parse_index_line(const char *buf, long *off) {
     if (stop == p || errno == ERANGE) return nullptr;
     p = stop;
   }
-  while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || *p == '\v' || *p == '\f') p++;
+  while (is_space_char(*p)) p++;
   return p;
 }
 
@@ -672,7 +672,7 @@ int PAR_search(int ind, const char *rhdr) {
   std::string pattern(rhdr ? rhdr : "");
   up_string(pattern.data());
   const char *pat = pattern.c_str();
-  trace(M_DEBUGC, "SE--", *s, "----");
+  trace_slot(M_DEBUGC, "SE--", *s, "----");
 
   char cand[kLineMax + 1] = "";
   // Without traces, candidates that cannot match are passed over unmatched.
@@ -709,7 +709,7 @@ int PAR_search(int ind, const char *rhdr) {
       if (n < 0) continue;
       bool plain;
       finish_line(found, static_cast<size_t>(n), &plain);
-      trace(M_DEBUGC, "SE-1", *s, found);
+      trace_slot(M_DEBUGC, "SE-1", *s, found);
       keep(s->header, found);
       keep(s->product, found);
       s->line[0] = '\0';
@@ -732,7 +732,7 @@ int PAR_search(int ind, const char *rhdr) {
       raw = -1;
       bool plain;
       finish_line(cand, static_cast<size_t>(n), &plain);
-      trace(M_DEBUGC, "SE-2", *s, cand);
+      trace_slot(M_DEBUGC, "SE-2", *s, cand);
     } else {
       str_copy(cand, s->header, sizeof cand);  // the "** " header a read kept
     }
@@ -741,7 +741,7 @@ int PAR_search(int ind, const char *rhdr) {
       keep(s->product, cand);
       s->line[0] = '\0';
       s->cur = PAR_HEADER_FOUND;
-      trace(M_DEBUGC, "SE-$", *s, "----");
+      trace_slot(M_DEBUGC, "SE-$", *s, "----");
       return 1;
     }
     s->header[0] = '\0';
@@ -751,8 +751,8 @@ int PAR_search(int ind, const char *rhdr) {
     finish_line(cand, static_cast<size_t>(raw), &plain);
   }
   warn_loop();
-  trace(M_DEBUGC, "SE-!", *s, cand);
-  trace(M_DEBUGC, "SE-!", *s, "----");
+  trace_slot(M_DEBUGC, "SE-!", *s, cand);
+  trace_slot(M_DEBUGC, "SE-!", *s, "----");
   return 0;
 }
 
@@ -811,7 +811,7 @@ int PAR_read(int ind, int flag, int num, char *line) {
   size_t len = finish_line(buf, static_cast<size_t>(got), &plain);
   unsigned long r = classify(s, buf, len, plain);
   s->header[0] = '\0';
-  trace(M_DEBUGC, "RD-1", *s, buf);
+  trace_slot(M_DEBUGC, "RD-1", *s, buf);
   if (r != 0) deliver = false;
   if (deliver) {
     memcpy(line, buf, strlen(buf) + 1);
@@ -820,7 +820,7 @@ int PAR_read(int ind, int flag, int num, char *line) {
 
   if (num == kCandidates) {
     warn_loop();
-    trace(M_DEBUGC, "RD-*", *s, buf);
+    trace_slot(M_DEBUGC, "RD-*", *s, buf);
     return 0;
   }
   if (s->cur == PAR_END_EQUALS) {
@@ -835,6 +835,6 @@ int PAR_read(int ind, int flag, int num, char *line) {
     s->header[0] = '\0';
   }
   if (flag == 1) PAR_close(ind);
-  trace(M_DEBUGC, "RD-$", *s, "----");
+  trace_slot(M_DEBUGC, "RD-$", *s, "----");
   return 0;
 }

@@ -172,6 +172,19 @@ int FLAG_getplot(int kind);
 // ---------------------------------------------------------------------------
 // Strings and lines (string.cc)
 
+/// ASCII character classes, the same in every locale (inline: the readers
+/// ask them of every character).
+inline bool is_digit_char(char c) { return c >= '0' && c <= '9'; }
+inline bool is_upper_char(char c) { return c >= 'A' && c <= 'Z'; }
+inline bool is_letter_char(char c) { return is_upper_char(c) || (c >= 'a' && c <= 'z'); }
+/// The six white-space characters of C: blank, tab, LF, VT, FF and CR.
+inline bool is_space_char(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+/// Blank, tab and the line ends LF and CR (not VT or FF): the white space
+/// of the column scanner's formats and of its "w" conversion.
+inline bool is_white_char(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
 /// Copies at most size - 1 bytes of `src` into `dst` and always terminates
 /// (for size > 0). Returns the length of `src`, so a result >= size means cut.
 size_t str_copy(char *dst, const char *src, size_t size);

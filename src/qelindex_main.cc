@@ -35,6 +35,8 @@
 #include <string>
 #include <utility>
 
+#include "qel.h"  // the character classes only, which are inline: qelindex links nothing of the library
+
 namespace {
 
 constexpr size_t kBufSize = 1 << 18;  // bytes of the bulletin file held at a time
@@ -183,9 +185,6 @@ class LineCutter {
   char held_[kLineMax];
 };
 
-bool upper(char c) { return c >= 'A' && c <= 'Z'; }
-bool digit(char c) { return c >= '0' && c <= '9'; }
-
 // The heading of a heading line: its text without the leading "** " and
 // blanks and without trailing blanks. False for any other line.
 bool heading_of(const Line &line, const char **head, size_t *head_len) {
@@ -193,26 +192,26 @@ bool heading_of(const Line &line, const char **head, size_t *head_len) {
   const char *p = line.text, *e = line.text + line.len;
   // Most lines fail at once: an ordinary heading has its two digits and a
   // blank at columns 4 to 6.
-  if (p[0] != ' ' && p[0] != '*' && (!digit(p[4]) || !digit(p[5]) || p[6] != ' ')) return false;
+  if (p[0] != ' ' && p[0] != '*' && (!is_digit_char(p[4]) || !is_digit_char(p[5]) || p[6] != ' ')) return false;
   if (e - p >= 3 && p[0] == '*' && p[1] == '*' && p[2] == ' ') p += 3;
   while (p < e && *p == ' ') p++;
   while (e > p && e[-1] == ' ') e--;
   if (e - p < 18) return false;
   const char *q = p;
   for (int i = 0; i < 4; i++)
-    if (!upper(*q++)) return false;
-  if (!digit(*q++) || !digit(*q++)) return false;
+    if (!is_upper_char(*q++)) return false;
+  if (!is_digit_char(*q++) || !is_digit_char(*q++)) return false;
   if (*q != ' ') return false;
   while (q < e && *q == ' ') q++;
   for (int i = 0; i < 4; i++)
-    if (q >= e || !upper(*q++)) return false;
+    if (q >= e || !is_upper_char(*q++)) return false;
   if (q >= e || *q != ' ') return false;
   while (q < e && *q == ' ') q++;
   for (int i = 0; i < 6; i++)
-    if (q >= e || !digit(*q++)) return false;
+    if (q >= e || !is_digit_char(*q++)) return false;
   if (q < e && *q != ' ') return false;
   for (; q < e; q++)
-    if (*q != ' ' && !upper(*q) && !digit(*q)) return false;
+    if (*q != ' ' && !is_upper_char(*q) && !is_digit_char(*q)) return false;
   *head = p;
   *head_len = static_cast<size_t>(e - p);
   return true;

@@ -391,12 +391,11 @@ int DOM_set_base_prior(float size) {
                           : 6;
   const char *adj = RES_get("stat_prior");
   if (adj && *adj) {
-    auto digit = [](char c) { return c >= '0' && c <= '9'; };
-    if (adj[0] == '+' && digit(adj[1]))
+    if (adj[0] == '+' && is_digit_char(adj[1]))
       p += adj[1] - '0';
-    else if (adj[0] == '-' && digit(adj[1]))
+    else if (adj[0] == '-' && is_digit_char(adj[1]))
       p -= adj[1] - '0';
-    else if (digit(adj[0]))
+    else if (is_digit_char(adj[0]))
       p = adj[0] - '0';
   }
   priority = p;

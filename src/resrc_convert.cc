@@ -4,7 +4,6 @@
 // for file selection). No state of its own; conversion never fails loudly:
 // unknown words and unparsable text change nothing.
 
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -42,8 +41,6 @@ const WordCode *lookup(const WordCode (&table)[N], const char *word) {
   return nullptr;
 }
 
-bool is_digit(char c) { return isdigit(static_cast<unsigned char>(c)) != 0; }
-
 void convert_bool(const char *data, int *out) {
   if (!data || stricmp(data, "true") == 0 || stricmp(data, "on") == 0 || stricmp(data, "yes") == 0)
     *out = 1;
@@ -58,12 +55,12 @@ void convert_bool(const char *data, int *out) {
 void hour_hash_form(const char *v, Date *d) {
   size_t len = strlen(v);
   size_t pos = 1;
-  if (!is_digit(v[pos])) return;
+  if (!is_digit_char(v[pos])) return;
   sscanf(v + pos, "%4d", &d->year);
   pos += 4;
   int32_t *fields[] = {&d->month, &d->day, &d->hour, &d->min};
   for (int32_t *f : fields) {
-    if (pos >= len || !is_digit(v[pos])) break;
+    if (pos >= len || !is_digit_char(v[pos])) break;
     sscanf(v + pos, "%2d", f);
     pos += 2;
   }
@@ -79,9 +76,9 @@ void convert_hour(const char *v) {
     hour_hash_form(v, &d);
   } else if (len == 6 && !colon) {
     sscanf(v, "%2d%2d%2d", &d.month, &d.day, &d.hour);
-  } else if (len == 4 && is_digit(v[0]) && !colon) {
+  } else if (len == 4 && is_digit_char(v[0]) && !colon) {
     sscanf(v, "%2d%2d", &d.day, &d.hour);
-  } else if (len == 3 && is_digit(v[0]) && !colon) {
+  } else if (len == 3 && is_digit_char(v[0]) && !colon) {
     sscanf(v, "%1d%2d", &d.day, &d.hour);
   } else if (strchr(v, 'd')) {
     sscanf(v, "%9dd%9d:%9d", &d.day, &d.hour, &d.min);
@@ -185,16 +182,16 @@ int RES_conv_data(const char *data, void *out, DEF_convert cvt) {
   if (!out) return 0;
   switch (cvt) {
     case CV_int:
-      if (is_digit(data[0]) || data[0] == '-' || data[0] == '+') {
+      if (is_digit_char(data[0]) || data[0] == '-' || data[0] == '+') {
         bool hex = data[1] == 'x' || data[1] == 'X';
         *static_cast<int *>(out) = static_cast<int>(strtol(data, nullptr, hex ? 16 : 10));
       }
       break;
     case CV_short:
-      if (is_digit(data[0])) *static_cast<int16_t *>(out) = static_cast<int16_t>(strtol(data, nullptr, 10));
+      if (is_digit_char(data[0])) *static_cast<int16_t *>(out) = static_cast<int16_t>(strtol(data, nullptr, 10));
       break;
     case CV_long:
-      if (is_digit(data[0])) *static_cast<int64_t *>(out) = strtoll(data, nullptr, 10);
+      if (is_digit_char(data[0])) *static_cast<int64_t *>(out) = strtoll(data, nullptr, 10);
       break;
     case CV_float: *static_cast<float *>(out) = static_cast<float>(atof(data)); break;
     case CV_string: *static_cast<const char **>(out) = data; break;

@@ -20,11 +20,6 @@ constexpr int kMissMax = 19;     // characters of a missing-value text
 constexpr int kNoWidth = 999;    // the width of a conversion that states none
 constexpr int kWidthCap = 100000;
 
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-bool is_blank_char(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
 // Up to 50 characters of a row, terminated, for the traces.
 struct Peek {
   char buf[51];
@@ -110,10 +105,10 @@ Result missing_number(const Text &t, const Conv &c, int w) {
 Result conv_D(const Text &t, const Conv &c, int w) {
   Collect num;
   int i = 0, digits = 0;
-  while (i < w && is_space(t.at(i))) i++;
+  while (i < w && is_space_char(t.at(i))) i++;
   if (i < w && t.at(i) == '-') num.add(t.at(i++));
-  while (i < w && num.room() && is_digit(t.at(i))) num.add(t.at(i++)), digits++;
-  while (i < w && is_space(t.at(i))) i++;
+  while (i < w && num.room() && is_digit_char(t.at(i))) num.add(t.at(i++)), digits++;
+  while (i < w && is_space_char(t.at(i))) i++;
   if (digits == 0 && c.has_miss) return missing_number(t, c, w);
   Result r;
   if ((c.exact() && i != w) || digits == 0) return r;
@@ -128,7 +123,7 @@ Result conv_d(const Text &t, const Conv &c, int w) {
   Collect num;
   int i = 0, digits = 0;
   if (i < w && t.at(i) == '-') num.add(t.at(i++));
-  while (i < w && num.room() && is_digit(t.at(i))) num.add(t.at(i++)), digits++;
+  while (i < w && num.room() && is_digit_char(t.at(i))) num.add(t.at(i++)), digits++;
   if (digits == 0) i = 0;  // a lone "-" counts as nothing taken
   if (i == 0 && c.has_miss) return missing_number(t, c, w);
   Result r;
@@ -147,7 +142,7 @@ int real_body(const Text &t, int w, int *i, Collect *num, int *exp_digits) {
   bool point = false;
   while (*i < w && num->room()) {
     char ch = t.at(*i);
-    if (is_digit(ch) || (ch == '.' && !point)) {
+    if (is_digit_char(ch) || (ch == '.' && !point)) {
       point = point || ch == '.';
       num->add(ch);
       (*i)++;
@@ -165,7 +160,7 @@ int real_body(const Text &t, int w, int *i, Collect *num, int *exp_digits) {
     ex.add(e);
     if (t.at(j) == '+' || t.at(j) == '-') ex.add(t.at(j++));
     int digits = 0;
-    while (ex.room() && is_digit(t.at(j))) ex.add(t.at(j++)), digits++;
+    while (ex.room() && is_digit_char(t.at(j))) ex.add(t.at(j++)), digits++;
     if (digits > 0 && ex.len == num->len + (j - *i)) {
       *num = ex;
       *i = j;
@@ -179,10 +174,10 @@ int real_body(const Text &t, int w, int *i, Collect *num, int *exp_digits) {
 Result conv_F(const Text &t, const Conv &c, int w) {
   Collect num;
   int i = 0, exp_digits = 0;
-  while (i < w && is_space(t.at(i))) i++;
+  while (i < w && is_space_char(t.at(i))) i++;
   if (i < w && t.at(i) == '-') num.add(t.at(i++));
   int mant = real_body(t, w, &i, &num, &exp_digits);
-  while (i < w && is_space(t.at(i))) i++;
+  while (i < w && is_space_char(t.at(i))) i++;
   int count = exp_digits > 0 ? exp_digits : mant;
   if (count == 0 && c.has_miss) return missing_number(t, c, w);
   Result r;
@@ -236,7 +231,7 @@ Result conv_set(const Text &t, const Conv &c, int w, const char *f, const char *
     if (f[0] == '/' && (f[1] == 'A' || f[1] == 'N' || f[1] == '/')) {
       for (int ch = 0; ch < 256; ch++) {
         char x = static_cast<char>(ch);
-        if ((f[1] == 'A' && is_letter(x)) || (f[1] == 'N' && is_digit(x))) member[ch] = true;
+        if ((f[1] == 'A' && is_letter_char(x)) || (f[1] == 'N' && is_digit_char(x))) member[ch] = true;
       }
       if (f[1] == '/') member[static_cast<unsigned char>('/')] = true;
       f += 2;
@@ -298,7 +293,7 @@ Result conv_group(const Text &t, const Conv &c, const char *f, const char **end)
 const char *parse_prefix(const char *f, Conv *c) {
   if (*f == '*') c->suppress = true, f++;
   if (*f == '<') c->at_most = true, f++;
-  while (is_digit(*f)) {
+  while (is_digit_char(*f)) {
     c->has_width = true;
     c->width = c->width * 10 + (*f++ - '0');
     if (c->width > kWidthCap) c->width = kWidthCap;
@@ -364,11 +359,11 @@ int scanp(parse_param *param, const char *pat, ...) {
         case 'F': r = conv_F(field, c, w); break;
         case 'f': r = conv_f(field, c, w); break;
         case 'S': r = conv_text(field, c, w, [](char) { return true; }); break;
-        case 's': r = conv_text(field, c, w, [](char ch) { return !is_space(ch); }); break;
+        case 's': r = conv_text(field, c, w, [](char ch) { return !is_space_char(ch); }); break;
         case 'c': r = conv_text(field, c, w, [](char) { return true; }); break;
-        case 'A': r = conv_text(field, c, w, is_letter); break;
-        case 'N': r = conv_text(field, c, w, is_digit); break;
-        case 'w': r = conv_text(field, c, w, is_blank_char); break;
+        case 'A': r = conv_text(field, c, w, is_letter_char); break;
+        case 'N': r = conv_text(field, c, w, is_digit_char); break;
+        case 'w': r = conv_text(field, c, w, is_white_char); break;
         case 'W': r = conv_text(field, c, w, [](char ch) { return ch == ' ' || ch == '\t' || ch == '\r'; }); break;
         case '[': r = conv_set(field, c, w, letter + 1, &next); break;
         case '(': r = conv_group(field, c, letter + 1, &next); break;
@@ -416,11 +411,11 @@ int scanp(parse_param *param, const char *pat, ...) {
         }
       }
     } else if (*f == ' ') {
-      if (!is_blank_char(text.at(icnt))) {
+      if (!is_white_char(text.at(icnt))) {
         ended = true;
         break;
       }
-      while (is_blank_char(text.at(icnt))) icnt++;
+      while (is_white_char(text.at(icnt))) icnt++;
       f++;
     } else {
       if (*f != text.at(icnt)) {

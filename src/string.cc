@@ -1,7 +1,8 @@
 // string.cc: small functions on NUL-terminated byte strings and text
 // streams shared by the whole library: in-place cleaning and case
 // conversion, case-insensitive comparison, splitting at a delimiter, and
-// the two line readers. Character classes are plain ASCII.
+// the two line readers. Character classes are plain ASCII; the class
+// helpers themselves (is_digit_char ...) are inline in qel.h.
 //
 // No module state. Line readers leave a line's terminator in the stream and
 // skip one line feed at the start of the next read, so a position taken

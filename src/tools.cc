@@ -37,8 +37,6 @@ bool read_answer(const char *prompt, char *line) {
   return true;
 }
 
-bool is_blank_char(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-
 }  // namespace
 
 int QEL_set_command(const char *string) {
@@ -47,8 +45,8 @@ int QEL_set_command(const char *string) {
     // The first word ("set" or whatever begins with it), blanks, then the
     // name up to a blank or "=", then any blanks and "=", then the value.
     const char *p = string;
-    while (*p && !is_blank_char(*p)) p++;
-    while (is_blank_char(*p)) p++;
+    while (*p && !is_space_char(*p)) p++;
+    while (is_space_char(*p)) p++;
     char name[kNameLen + 1];
     int n = 0;
     while (*p && *p != '=' && *p != ' ') {
@@ -67,7 +65,7 @@ int QEL_set_command(const char *string) {
     return 1;
   }
   // "exit" only as the whole first word: "exitcodes.txt" is an answer.
-  if (strnicmp(string, "exit", 4) == 0 && (!string[4] || is_blank_char(string[4]))) QEL_exit(0);
+  if (strnicmp(string, "exit", 4) == 0 && (!string[4] || is_space_char(string[4]))) QEL_exit(0);
   return 0;
 }
 
@@ -82,10 +80,10 @@ char *QEL_prompts(const char *prompt, char *str, int length) {
     if (QEL_set_command(line)) continue;
     // The first word, cut to the width; blanks only leave the buffer as it was.
     const char *p = line;
-    while (is_blank_char(*p)) p++;
+    while (is_space_char(*p)) p++;
     if (!*p) break;
     int n = 0;
-    while (p[n] && !is_blank_char(p[n]) && n < width) n++;
+    while (p[n] && !is_space_char(p[n]) && n < width) n++;
     memcpy(str, p, static_cast<size_t>(n));
     str[n] = '\0';
     break;
@@ -98,7 +96,7 @@ float QEL_promptf(const char *prompt) {
   while (read_answer(prompt, line)) {
     if (QEL_set_command(line)) continue;
     const char *p = line;
-    while (is_blank_char(*p)) p++;
+    while (is_space_char(*p)) p++;
     if (!*p) return 0;
     char *end = nullptr;
     float value = strtof(p, &end);
