@@ -21,7 +21,7 @@ BASE="string system flag date mess paths mqueue"
 declare -A MODULES=(
   [par_cmp_fuzz]="$BASE par_cmp"
   [scanp_fuzz]="$BASE scanp"
-  [par_read_fuzz]="$BASE par_tool par_cmp files files_select resrc resrc_convert def_read tools region cty_tool cty_read"
+  [par_read_fuzz]="$BASE par_tool par_cmp files files_select resrc resrc_args resrc_convert def_read tools region cty_tool cty_read"
 )
 
 mkdir -p "$OUT/obj"
