@@ -1,6 +1,7 @@
 // qelmos.h: the MOS report records, the model codes, input selection and
-// station retrieval, the bulletin readers and the report printers
-// (mos_tool.cc, mos_read.cc, mos_read_upper.cc).
+// station retrieval, the bulletin readers, the report printers and the
+// JSON output (mos_tool.cc, mos_read.cc, mos_read_upper.cc, mos_print.cc,
+// mos_json.cc).
 #pragma once
 
 #include "qel.h"
@@ -103,9 +104,6 @@ int MOS_initialize(MOS_report *report);
 int MOSU_initialize(MOSU_report *report);
 /// Marks every day value missing; leaves id and day. Returns 0.
 int MOSM_initialize(MOSM_report *report);
-/// Rows of an upper-air report to show: 9 (hours 0 to 48), and the later
-/// rows of the longer runs up to the last one read.
-int MOSU_rows(const MOSU_report *report);
 
 // ---------------------------------------------------------------------------
 // Input selection and station retrieval (mos_tool.cc)
@@ -123,9 +121,6 @@ int MOSM_get_station(Date *date, const char *id, MOSM_report *report);
 int MOS_open(Date *date);
 /// Closes a bulletin handle.
 int MOS_close(int ind);
-/// Sets the print options ("full": every slot; "prdash": dashes for
-/// missing values). Used by MOS_in_file and tests. Returns 0.
-int MOS_set_print_options(int full, int miss_dash);
 
 // ---------------------------------------------------------------------------
 // Bulletin readers (mos_read.cc, mos_read_upper.cc)
@@ -152,8 +147,16 @@ int MOS_set_product(const char *heading);
 int MOS_set_run(const Date *run);
 
 // ---------------------------------------------------------------------------
-// Report printing (mos_tool.cc)
+// Report printing (mos_print.cc)
 
+/// Sets the print options ("full": every slot; "prdash": dashes for
+/// missing values). Used by MOS_in_file and tests. Returns 0.
+int MOS_set_print_options(int full, int miss_dash);
+/// Copies the print options into *full and *miss_dash (when given). Returns 0.
+int MOS_get_print_options(int *full, int *miss_dash);
+/// Rows of an upper-air report to show: 9 (hours 0 to 48), and the later
+/// rows of the longer runs up to the last one read.
+int MOSU_rows(const MOSU_report *report);
 /// Prints the station table for initial time `date`. Returns 0.
 int MOS_print(Date *date, MOS_report *report);
 /// Prints the upper-air table. Returns 0.
@@ -171,6 +174,16 @@ float MOS_snow6(MOS_report *report, int ind);
 /// 12-hour snowfall category of slot `ind` (NGM, GFS, GFSX), or -9999.
 float MOS_snow12(MOS_report *report, int ind);
 
+/// Prints the compact "zim_fore" line of a station family (model `code`)
+/// from the reference report `ref` and the requested report `sta`.
+/// Returns 1 when printed, 0 for a code without a compact line.
+int MOS_zim_fore(int code, const MOS_report *ref, const MOS_report *sta);
+/// Prints the compact "zim_fore" line of the extended-range family. Returns 1.
+int MOSM_zim_fore(const MOSM_report *ref, const MOSM_report *sta);
+
+// ---------------------------------------------------------------------------
+// JSON output (mos_json.cc)
+
 /// Prints one station as one line of JSON (JSON Lines) for initial time
 /// `date` (the bulletin's own run when it gives one). Returns 0.
 int MOS_json(Date *date, MOS_report *report);
@@ -183,10 +196,3 @@ int MOSM_json(Date *date, MOSM_report *report);
 /// `date` as JSON Lines, warning for each that is missing. Returns 1 when
 /// every one was found (or the model has no output form), else 0.
 int MOS_json_stations(Date *date, const char *ids);
-
-/// Prints the compact "zim_fore" line of a station family (model `code`)
-/// from the reference report `ref` and the requested report `sta`.
-/// Returns 1 when printed, 0 for a code without a compact line.
-int MOS_zim_fore(int code, const MOS_report *ref, const MOS_report *sta);
-/// Prints the compact "zim_fore" line of the extended-range family. Returns 1.
-int MOSM_zim_fore(const MOSM_report *ref, const MOSM_report *sta);
