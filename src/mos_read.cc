@@ -70,6 +70,8 @@ constexpr Grid kNgmHourly = {6, 3, 19, 0, 1};
 constexpr Grid kNgmSixHourly = {12, 6, 9, 2, 2};
 constexpr Grid kTwelveHourDays = {4, 4, 15, 0, 1};
 
+// One row of the table per line, wider than the formatter would leave it.
+// clang-format off
 const Row kNgmRows[] = {
     {"MX/MN", "MN/MX", 5, Kind::Int, "%<3D", &MOS_report::ext_t, nullptr, 999, kNone, {24, 12, 4, 6, 4}, {}, 0, false},
     {"TEMP", nullptr, 4, Kind::Int, "%<3D", &MOS_report::t, nullptr, 999, kNone, kNgmHourly, {}, 0, false},
@@ -88,6 +90,7 @@ const Row kNgmRows[] = {
     {"VIS", nullptr, 3, Kind::Int, "%<3D", &MOS_report::vis, nullptr, 9, kNone, kNgmHourly, {}, 0, false},
     {"OBVIS", nullptr, 5, Kind::Obstruction, "%<3S", &MOS_report::obvis, nullptr, kNone, kNone, kNgmHourly, {}, 0, true},
 };
+// clang-format on
 
 // ETA, NAM, AVN and GFS. Every row stands on one grid of three-character
 // fields, 4-6, 7-9, ... (slot k at 4 + 3k; 19 slots for ETA, 21 for the
@@ -100,6 +103,8 @@ const Row kNgmRows[] = {
 // "TYP " letters are the last character of their field. "SNW" is read for
 // ETA, NAM and GFS only (AVN bulletins use that row otherwise).
 constexpr Grid kFields = {0, 0, 0, 0, 0};  // the family's field grid
+// One row of the table per line, wider than the formatter would leave it.
+// clang-format off
 const Row kGridRows[] = {
     {"X/N", "N/X", 3, Kind::Int, "%<3D", &MOS_report::ext_t, nullptr, 999, kNone, kFields, {}, 0, false},
     {"TMP ", nullptr, 4, Kind::Int, "%<3D", &MOS_report::t, nullptr, 999, kNone, kFields, {}, 0, false},
@@ -119,12 +124,15 @@ const Row kGridRows[] = {
     {"VIS", nullptr, 3, Kind::Int, "%<3D", &MOS_report::vis, nullptr, 9, kNone, kFields, {}, 0, false},
     {"OBV ", nullptr, 4, Kind::Obstruction, "%<3S", &MOS_report::obvis, nullptr, kNone, kNone, kFields, {}, 0, true},
 };
+// clang-format on
 constexpr int kGridSnowRow = 13;  // index of "SNW" in kGridRows
 
 // MRF and GFSX: 15 twelve-hourly columns; the block ends at its blank
 // line. 12Z runs label the temperature row "N/X". The GFSX "SNW" row holds
 // 24-hour snowfall at 14 + 8i in 00Z runs and at 18 + 8i in 12Z runs (the
 // other places are blank or "|"), so both grids are read.
+// One row of the table per line, wider than the formatter would leave it.
+// clang-format off
 const Row kMrfRows[] = {
     {"X/N", "N/X", 3, Kind::Int, "%<3D", &MOS_report::ext_t, nullptr, 999, kNone, kTwelveHourDays, {}, 0, false},
     {"TMP ", nullptr, 4, Kind::Int, "%<3D", &MOS_report::t, nullptr, 999, kNone, kTwelveHourDays, {}, 0, false},
@@ -138,6 +146,7 @@ const Row kMrfRows[] = {
     {"SNW", nullptr, 3, Kind::Int, "%1D", &MOS_report::qsf12, nullptr, kNone, kNone, {14, 8, 4, 2, 2}, {}, 0, false},
     {"SNW", nullptr, 3, Kind::Int, "%1D", &MOS_report::qsf12, nullptr, kNone, kNone, {18, 8, 4, 3, 2}, {}, 0, false},
 };
+// clang-format on
 constexpr int kMrfSnowRows = 9;  // first "SNW" row in kMrfRows: GFSX only
 
 struct Family {

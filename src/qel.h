@@ -391,7 +391,8 @@ int PAR_set_in_file(const char *str);
 /// PAR_END_PRODUCT: it is set in both codes that end a product.
 constexpr int PAR_HEADER_FOUND = 1;     // a search just found a product header
 constexpr int PAR_END_PRODUCT = 4;      // end of file, or a line beginning with 0x01 or 0x03
-constexpr int PAR_NEXT_HEADER = PAR_END_PRODUCT | PAR_HEADER_FOUND;  // a "** " line: the next header
+// A "** " line: the header of the next product.
+constexpr int PAR_NEXT_HEADER = PAR_END_PRODUCT | PAR_HEADER_FOUND;
 constexpr int PAR_END_MAX_LINES = 0x10; // more lines in one read than the line limit
 constexpr int PAR_END_BLANK = 0x100;    // a blank line
 constexpr int PAR_END_BLANKS = 0x200;   // more than two blank lines in a row
