@@ -20,9 +20,16 @@
 namespace {
 
 const char *const kPatterns[] = {
-    "(FOUS14|FOAK2[56789])", "(FOUS4[456789])", "(FOPA21|FOUS2[123456]|FOAK3[789])", "(FEPA20|FEUS2[123456])",
-    "(FOX|FOUS20)", "(FEPA21|FEUS2[123456]|FEAK3[789])", "FO[UC][ENMW][678]", "FOUS[67]._KWNO",
-    "FOUS[67]._KW(BC|NO)", "all",
+    "(FOUS14|FOAK2[56789])",
+    "(FOUS4[456789])",
+    "(FOPA21|FOUS2[123456]|FOAK3[789])",
+    "(FEPA20|FEUS2[123456])",
+    "(FOX|FOUS20)",
+    "(FEPA21|FEUS2[123456]|FEAK3[789])",
+    "FO[UC][ENMW][678]",
+    "FOUS[67]._KWNO",
+    "FOUS[67]._KW(BC|NO)",
+    "all",
 };
 
 std::string temp_path() {

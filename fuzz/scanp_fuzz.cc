@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   scanp_set(&p, text.c_str());
   scanp_off(&p, off);
   scanp(&p, format.c_str(), &d[0], &d[1], &d[2], &d[3], &d[4], &d[5], &d[6], &d[7], &d[8], &d[9], &d[10], &d[11],
-        &d[12], &d[13], &d[14], &d[15], &d[16], &d[17], &d[18], &d[19], &d[20], &d[21], &d[22], &d[23], &d[24],
-        &d[25], &d[26], &d[27], &d[28], &d[29], &d[30], &d[31]);
+        &d[12], &d[13], &d[14], &d[15], &d[16], &d[17], &d[18], &d[19], &d[20], &d[21], &d[22], &d[23], &d[24], &d[25],
+        &d[26], &d[27], &d[28], &d[29], &d[30], &d[31]);
   if (p.len < 0 || p.len > p.length || p.assigned > p.matched || p.done < 0 || p.done > 1) __builtin_trap();
   return 0;
 }

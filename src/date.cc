@@ -15,10 +15,8 @@
 
 namespace {
 
-const char *const months[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-const char *const months_lc[12] = {"jan", "feb", "mar", "apr", "may", "jun",
-                                   "jul", "aug", "sep", "oct", "nov", "dec"};
+const char *const months[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN", "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+const char *const months_lc[12] = {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
 // Days before the start of each month; entry 12 is the length of the year.
 const int num_day[13] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
 const int num_day_leap[13] = {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366};
@@ -178,11 +176,16 @@ int DATE_decode_month(const char *str) {
   if (!str || !str[0]) return 0;
   char a = str[0];
   switch (a) {
-    case 'F': case 'f': return 2;
-    case 'S': case 's': return 9;
-    case 'O': case 'o': return 10;
-    case 'N': case 'n': return 11;
-    case 'D': case 'd': return 12;
+    case 'F':
+    case 'f': return 2;
+    case 'S':
+    case 's': return 9;
+    case 'O':
+    case 'o': return 10;
+    case 'N':
+    case 'n': return 11;
+    case 'D':
+    case 'd': return 12;
     default: break;
   }
   char b = str[1];
@@ -245,4 +248,3 @@ int DATE_make_label(Date *date, char *label) {
   str_copy(label, text, 32);
   return 0;
 }
-

@@ -15,15 +15,15 @@
 namespace {
 
 constexpr int kMaxTags = 10;
-constexpr int kLineLen = 249;         // a longer line is read in pieces
-constexpr size_t kNameSize = 50;      // DEF_get's name buffer
-constexpr size_t kValueSize = 200;    // DEF_get's and DEF_env's value buffer
-constexpr size_t kProgSize = 30;      // program and instance names
+constexpr int kLineLen = 249;       // a longer line is read in pieces
+constexpr size_t kNameSize = 50;    // DEF_get's name buffer
+constexpr size_t kValueSize = 200;  // DEF_get's and DEF_env's value buffer
+constexpr size_t kProgSize = 30;    // program and instance names
 
 // Condition-stack entries of one IF block.
-constexpr signed char kNotYet = 0;    // no branch taken yet
-constexpr signed char kTaken = 1;     // the current branch is taken
-constexpr signed char kDone = 99;     // an earlier branch was taken
+constexpr signed char kNotYet = 0;  // no branch taken yet
+constexpr signed char kTaken = 1;   // the current branch is taken
+constexpr signed char kDone = 99;   // an earlier branch was taken
 
 struct DefState {
   FILE *def_file = nullptr;
@@ -32,10 +32,10 @@ struct DefState {
   const char *tag[kMaxTags] = {};
   bool own[kMaxTags] = {};  // tags from DEF lines are our copies
   int num_tag = 0;
-  std::string prefix = "Qel.";  // of every full resource name (make_prefix)
-  std::string file_name;  // name of the open defaults file
+  std::string prefix = "Qel.";     // of every full resource name (make_prefix)
+  std::string file_name;           // name of the open defaults file
   std::vector<signed char> match;  // one entry per open IF, no depth limit
-  size_t not_taken = 0;  // entries of `match` other than kTaken
+  size_t not_taken = 0;            // entries of `match` other than kTaken
   int matches = 1;
 };
 

@@ -82,9 +82,14 @@ bool next_field(const char **t, TemplateField *f) {
   p++;
   switch (f->letter) {
     case '%': f->kind = TemplateField::percent; break;
-    case 'Y': case 'y': case 'm': case 'b': case 'd': case 'j': case 'h': case 'n':
-      f->kind = TemplateField::date;
-      break;
+    case 'Y':
+    case 'y':
+    case 'm':
+    case 'b':
+    case 'd':
+    case 'j':
+    case 'h':
+    case 'n': f->kind = TemplateField::date; break;
     case 'e': f->kind = TemplateField::ext; break;
     case '{': {
       f->kind = TemplateField::resource;
@@ -145,7 +150,8 @@ int field_step(char field, int n, int cur) {
   long long unit = 0, fixed = 0;
   int off, st;
   switch (field) {
-    case 'd': case 'j':
+    case 'd':
+    case 'j':
       unit = 86400;
       fixed = static_cast<long long>(day_code(s.set.day)) * 86400;
       break;
@@ -157,8 +163,7 @@ int field_step(char field, int n, int cur) {
       unit = 60;
       if (step_code(s.set.min, &off, &st)) fixed = static_cast<long long>(st) * 60;
       break;
-    default:
-      return cur;
+    default: return cur;
   }
   long long v = fixed > 0 ? fixed : unit * (n > 0 ? n : 1);
   if (fixed == 0 && cur != QEL_MISS && cur < v) v = cur;
@@ -287,7 +292,8 @@ int pick(int fixed, int source, int n, bool cut_fixed, char code_kind) {
   int step = n > 0 ? n : 1;
   if (fixed >= 0) return cut_fixed ? fixed / step * step : fixed;
   int off, st;
-  if (code_kind == 'c' && step_code(fixed, &off, &st)) return source < 0 ? source : source - floor_mod(source - off, st);
+  if (code_kind == 'c' && step_code(fixed, &off, &st))
+    return source < 0 ? source : source - floor_mod(source - off, st);
   if (code_kind == 'd') {
     int k = day_code(fixed);
     if (k > 0) return source < 0 ? source : source / k * k;

@@ -266,9 +266,7 @@ struct Matcher {
   void field(const TemplateField &f, const char **t) {
     switch (f.kind) {
       case TemplateField::literal:
-      case TemplateField::lone_percent:
-        literal(f.letter);
-        break;
+      case TemplateField::lone_percent: literal(f.letter); break;
       case TemplateField::percent:
         out += '%';
         if (*name == '%') name++;

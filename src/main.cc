@@ -16,11 +16,10 @@ namespace {
 // Keyed resources in the order of registration; the order decides ties in
 // option matching and the order of the help page.
 res_type res_key[28] = {
-    RES_help,       RES_batch,     RES_message,    RES_file_path,  RES_data_path, RES_con_path,
-    RES_grid_path,  RES_raw_path,  RES_image_path, RES_watch_path, RES_text_path, RES_model_path,
-    RES_sat_path,   RES_city_file, RES_stat_prior, RES_name_conv,  RES_in_file,   RES_out_file,
-    RES_file_param, RES_model,     RES_output,     RES_current,    RES_hour,      RES_num_hour,
-    RES_identifier, RES_variable,  RES_parameter,  RES_null,
+    RES_help,       RES_batch,      RES_message,    RES_file_path,  RES_data_path,  RES_con_path,  RES_grid_path,
+    RES_raw_path,   RES_image_path, RES_watch_path, RES_text_path,  RES_model_path, RES_sat_path,  RES_city_file,
+    RES_stat_prior, RES_name_conv,  RES_in_file,    RES_out_file,   RES_file_param, RES_model,     RES_output,
+    RES_current,    RES_hour,       RES_num_hour,   RES_identifier, RES_variable,   RES_parameter, RES_null,
 };
 res_type res_pos[2] = {RES_filename, RES_null};
 
@@ -37,7 +36,12 @@ bool is_set(const char *value) { return value && *value; }
 [[noreturn]] void compact_line(Date *datim, const char *id_string) {
   int code = FLAG_get(FLAG_MODEL);
   switch (code) {
-    case MOS_NGM: case MOS_ETA: case MOS_NAM: case MOS_AVN: case MOS_GFS: case MOS_GFSX: {
+    case MOS_NGM:
+    case MOS_ETA:
+    case MOS_NAM:
+    case MOS_AVN:
+    case MOS_GFS:
+    case MOS_GFSX: {
       MOS_report ref, sta;
       const char *ref_id = code == MOS_NGM ? "IND" : "KIND";
       if (MOS_get_station(datim, ref_id, &ref) != 1) not_found();
@@ -52,8 +56,7 @@ bool is_set(const char *value) { return value && *value; }
       MOSM_zim_fore(&ref, &sta);
       break;
     }
-    default:
-      break;  // no compact line for this model
+    default: break;  // no compact line for this model
   }
   QEL_exit(0);
 }
@@ -150,8 +153,7 @@ int main(int argc, char **argv) {
       MOSM_print(&datim, &mrf_report);
       return 0;
     }
-    default:
-      return 0;  // no output form for this model
+    default: return 0;  // no output form for this model
   }
 
   MOS_report report;

@@ -63,9 +63,8 @@ struct GroupWord {
 };
 
 const GroupWord kGroups[] = {
-    {"none", 4, M_NONE},  {"print", 5, M_PRINT}, {"error", 5, M_ERROR}, {"warn", 4, M_WARN},
-    {"mess", 4, M_MESS},  {"out1", 4, M_OUT1},   {"out2", 4, M_OUT2},   {"out3", 4, M_OUT3},
-    {"out4", 4, M_OUT4},  {"debug", 5, M_DEBUG},
+    {"none", 4, M_NONE}, {"print", 5, M_PRINT}, {"error", 5, M_ERROR}, {"warn", 4, M_WARN}, {"mess", 4, M_MESS},
+    {"out1", 4, M_OUT1}, {"out2", 4, M_OUT2},   {"out3", 4, M_OUT3},   {"out4", 4, M_OUT4}, {"debug", 5, M_DEBUG},
 };
 
 // A level item. A word that names no group changes nothing and is named in
@@ -85,8 +84,10 @@ bool apply_level_item(const char *item) {
   }
   if (!group) {
     if (*item)
-      MESS_print(M_WARN, "unknown message word '%s' (known: none, print, error, warn, mess, out1, out2, out3, out4, "
-                         "debug)\n", item);
+      MESS_print(M_WARN,
+                 "unknown message word '%s' (known: none, print, error, warn, mess, out1, out2, out3, out4, "
+                 "debug)\n",
+                 item);
     return false;
   }
   M_type mask = group->mask;
@@ -166,9 +167,15 @@ int MESS_set(int oper, M_type level) {
   if (oper <= 4) st.explicit_sets++;
   if (oper >= 16 && st.explicit_sets > 0) return 0;
   switch (oper) {
-    case MESS_CUMULATIVE: case MESS_FORCE_CUMULATIVE: case MESS_DEFAULT_CUMULATIVE: st.level = cumulative(level); break;
-    case MESS_ADD: case MESS_FORCE_ADD: case MESS_DEFAULT_ADD: st.level |= level; break;
-    case MESS_REMOVE: case MESS_FORCE_REMOVE: case MESS_DEFAULT_REMOVE: st.level &= ~level; break;
+    case MESS_CUMULATIVE:
+    case MESS_FORCE_CUMULATIVE:
+    case MESS_DEFAULT_CUMULATIVE: st.level = cumulative(level); break;
+    case MESS_ADD:
+    case MESS_FORCE_ADD:
+    case MESS_DEFAULT_ADD: st.level |= level; break;
+    case MESS_REMOVE:
+    case MESS_FORCE_REMOVE:
+    case MESS_DEFAULT_REMOVE: st.level &= ~level; break;
     default: break;
   }
   return 0;

@@ -168,9 +168,7 @@ bool family_of(int code, Family *f) {
   constexpr const char *kGfsPattern = "(FOPA21|FOUS2[123456]|FOAK3[789])";
   constexpr const char *kExtendedPattern = "(FEPA20|FEUS2[123456]|FEAK3[789])";
   switch (code) {
-    case MOS_NGM:
-      *f = {"(FOUS14|FOAK2[56789])", "NGM MOS", 19, kNgmRows, count_of(kNgmRows), false};
-      return true;
+    case MOS_NGM: *f = {"(FOUS14|FOAK2[56789])", "NGM MOS", 19, kNgmRows, count_of(kNgmRows), false}; return true;
     case MOS_ETA: *f = {"(FOUS4[456789])", "ETA MOS", 19, kGridRows, count_of(kGridRows), true}; return true;
     case MOS_NAM:
       *f = {"(FOUS4[456789]|FOPA4[0123456789])", "NAM MOS", 21, kGridRows, count_of(kGridRows), true};
@@ -346,7 +344,8 @@ void scan_fields(const char *text, const Row &row, int code, int slots, MOS_repo
       case Kind::Pair: {
         if (field >= len || text[field] != '/') break;
         int32_t a, b;
-        if (!st.scanner_traced && clean_number(text, len, field - 3, 3, &a) && clean_number(text, len, field + 1, 2, &b)) {
+        if (!st.scanner_traced && clean_number(text, len, field - 3, 3, &a) &&
+            clean_number(text, len, field + 1, 2, &b)) {
           *v = row.miss1 != kNone && a == row.miss1 ? QEL_MISS : a;
           (r->*row.f2)[k] = row.miss2 != kNone && b == row.miss2 ? QEL_MISS : b;
         } else {
@@ -450,8 +449,10 @@ void record_run(const char *line, const char *marker) {
   for (; *p; p++) {
     if (!is_digit_char(*p) || is_digit_char(p[-1])) continue;
     if (sscanf(p, "%2d/%2d/%4d %4d UTC%n", &month, &day, &year, &hhmm, &used) == 4 && used > 0) {
-      if (year < 50) year += 2000;
-      else if (year < 100) year += 1900;
+      if (year < 50)
+        year += 2000;
+      else if (year < 100)
+        year += 1900;
       Date run = {year, month, day, QEL_MISS, QEL_MISS, hhmm / 100, 0, 0};
       if (hhmm % 100 == 0) {
         MOS_set_run(&run);
@@ -563,7 +564,7 @@ namespace {
 
 // What every reader records of the block or product it located last.
 struct Located {
-  char product[81] = "";  // heading of its product
+  char product[81] = "";   // heading of its product
   bool run_known = false;  // whether `run` holds its run
   Date run{};
 };
@@ -590,8 +591,7 @@ int MOS_set_run(const Date *run) {
   // Only the year, month, day and hour count; the rest is made from them.
   Date d = *run;
   d.min = d.sec = 0;
-  if (d.year < 1900 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 || d.hour < 0 || d.hour > 23)
-    return 0;
+  if (d.year < 1900 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > 31 || d.hour < 0 || d.hour > 23) return 0;
   int64_t secs = DATE_num_sec(&d);
   if (DATE_get_gmdate(&secs, &located.run) != 0) return 0;
   located.run.min = located.run.sec = QEL_MISS;  // a run names its hour: labels read "00Z"

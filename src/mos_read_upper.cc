@@ -27,11 +27,11 @@ struct Run {
 
 // Upper-air reader state.
 struct UpperState {
-  int num = -1;         // station number located last
-  long pos = 0;         // position of that station's first line
-  long next_pos = -1;   // first line of the next pair, when the rows ran into it
-  Run product;          // run of the product being read
-  Run located;          // run of the product of the station located last
+  int num = -1;                   // station number located last
+  long pos = 0;                   // position of that station's first line
+  long next_pos = -1;             // first line of the next pair, when the rows ran into it
+  Run product;                    // run of the product being read
+  Run located;                    // run of the product of the station located last
   char heading[81] = "";          // heading line of the product being read
   char located_heading[81] = "";  // and of the station located last
 };
@@ -91,8 +91,7 @@ Run upper_run(const char *line) {
 // The run of an extended-range title line "... 11/20/2025  1200 UTC".
 Run extended_run(const char *line) {
   for (const char *p = line; *p; p++) {
-    if (!is_digit_char(*p) || (p > line && is_digit_char(p[-1])))
-      continue;
+    if (!is_digit_char(*p) || (p > line && is_digit_char(p[-1]))) continue;
     int month, day, year, hhmm, end = 0;
     if (sscanf(p, "%2d/%2d/%4d %4d UTC%n", &month, &day, &year, &hhmm, &end) == 4 && end > 0)
       return make_run(full_year(year), month, day, hhmm / 100);
@@ -120,9 +119,7 @@ const char *from_column(const char *line, int c) {
 }
 
 // A row line of a pair starts with its two-digit forecast hour.
-bool is_row_line(const char *line) {
-  return is_digit_char(line[0]) && is_digit_char(line[1]);
-}
+bool is_row_line(const char *line) { return is_digit_char(line[0]) && is_digit_char(line[1]); }
 
 bool is_row_of_hour(const char *line, int hour) {
   return is_row_line(line) && (line[0] - '0') * 10 + (line[1] - '0') == hour;
@@ -201,8 +198,7 @@ void scan_row(parse_param *p, MOSU_report *r, int row) {
 // then the values of a row without the precipitation.
 void scan_identifier_row(parse_param *p, MOSU_report *r) {
   scanp(p, "%3s%*2c%2d%2d%2d %3d%2d %2d%2d%2d %2d%2d%2d%2d", r->id, &r->rh[0][1], &r->rh[0][2], &r->rh[0][3],
-        &r->vert[0], &r->li[0], &r->psl[0], &r->dir[0], &r->spd[0], &r->hght[0], &r->t[0][1], &r->t[0][2],
-        &r->t[0][3]);
+        &r->vert[0], &r->li[0], &r->psl[0], &r->dir[0], &r->spd[0], &r->hght[0], &r->t[0][1], &r->t[0][2], &r->t[0][3]);
 }
 
 // Layer temperatures are written 51 to 99 for minus 49 to minus 1.
@@ -384,14 +380,22 @@ void read_extended_row(const char *line, MOSM_report *r) {
     if (strncmp(line, row.label, row.cmp) != 0 || len < static_cast<size_t>(row.start)) continue;
     const char *text = line + row.start;
     const char *label = row.label;
-    if (!strcmp(label, "MN/MX") || !strcmp(label, "X/N")) split(text, kSeventeen, extremes(r));
-    else if (!strcmp(label, "TMP")) split(text, kSeventeen, half_days(r->t));
-    else if (!strcmp(label, "DPT")) split(text, kSeventeen, half_days(r->td));
-    else if (!strcmp(label, "POP12") || !strcmp(label, "P12")) split(text, kSeventeen, half_days(r->pop12));
-    else if (!strcmp(label, "CPOS")) split(text, kSeventeen, half_days(r->pos12));
-    else if (!strcmp(label, "CLDS") || !strcmp(label, "CLD ")) split(text, kSeventeen, half_days(r->cover));
-    else if (!strcmp(label, "WIND")) split(text, kSeventeen, half_days(r->w_spd));
-    else if (!strcmp(label, "POP24")) split(text, kEight, days_1_to_8(r->pop24));
+    if (!strcmp(label, "MN/MX") || !strcmp(label, "X/N"))
+      split(text, kSeventeen, extremes(r));
+    else if (!strcmp(label, "TMP"))
+      split(text, kSeventeen, half_days(r->t));
+    else if (!strcmp(label, "DPT"))
+      split(text, kSeventeen, half_days(r->td));
+    else if (!strcmp(label, "POP12") || !strcmp(label, "P12"))
+      split(text, kSeventeen, half_days(r->pop12));
+    else if (!strcmp(label, "CPOS"))
+      split(text, kSeventeen, half_days(r->pos12));
+    else if (!strcmp(label, "CLDS") || !strcmp(label, "CLD "))
+      split(text, kSeventeen, half_days(r->cover));
+    else if (!strcmp(label, "WIND"))
+      split(text, kSeventeen, half_days(r->w_spd));
+    else if (!strcmp(label, "POP24"))
+      split(text, kEight, days_1_to_8(r->pop24));
   }
 }
 

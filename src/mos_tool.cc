@@ -22,9 +22,9 @@ void fill(int32_t *a, int n, int32_t v) {
 
 int MOS_initialize(MOS_report *r) {
   r->num = 0;
-  int32_t *arrays[] = {r->hour,  r->t,     r->td,    r->w_dir, r->w_spd, r->pop6, r->pop12,
-                       r->pot6,  r->pot12, r->post6, r->post12, r->ptype, r->ext_t, r->cover,
-                       r->hght,  r->vis,   r->obvis, r->qpf6,  r->qpf12, r->qsf6, r->qsf12};
+  int32_t *arrays[] = {r->hour, r->t,     r->td,    r->w_dir,  r->w_spd, r->pop6,  r->pop12,
+                       r->pot6, r->pot12, r->post6, r->post12, r->ptype, r->ext_t, r->cover,
+                       r->hght, r->vis,   r->obvis, r->qpf6,   r->qpf12, r->qsf6,  r->qsf12};
   for (int32_t *a : arrays) fill(a, MOS_SLOTS, QEL_MISS);
   return 0;
 }
@@ -59,16 +59,16 @@ struct ModelKeyword {
 
 // The order in which a "model" value is compared.
 const ModelKeyword kModelOrder[] = {
-    {"ngm", MOS_NGM}, {"ngm_ua", MOS_NGM_UA}, {"eta", MOS_ETA}, {"eta_ua", MOS_ETA_UA},
-    {"nam", MOS_NAM}, {"nam_ua", MOS_NAM_UA}, {"avn", MOS_AVN}, {"mrf", MOS_MRF},
-    {"mrfx", MOS_MRFX}, {"gfs", MOS_GFS},     {"gfsx", MOS_GFSX},
+    {"ngm", MOS_NGM},   {"ngm_ua", MOS_NGM_UA}, {"eta", MOS_ETA},   {"eta_ua", MOS_ETA_UA},
+    {"nam", MOS_NAM},   {"nam_ua", MOS_NAM_UA}, {"avn", MOS_AVN},   {"mrf", MOS_MRF},
+    {"mrfx", MOS_MRFX}, {"gfs", MOS_GFS},       {"gfsx", MOS_GFSX},
 };
 
 // The order in which an "in_file" value is searched: longer keywords before
 // the keywords they contain.
 const ModelKeyword kInFileOrder[] = {
-    {"ngm_ua", MOS_NGM_UA}, {"ngm", MOS_NGM}, {"eta_ua", MOS_ETA_UA}, {"eta", MOS_ETA},
-    {"nam_ua", MOS_NAM_UA}, {"nam", MOS_NAM}, {"avn", MOS_AVN},       {"mrfx", MOS_MRFX},
+    {"ngm_ua", MOS_NGM_UA}, {"ngm", MOS_NGM},   {"eta_ua", MOS_ETA_UA}, {"eta", MOS_ETA},
+    {"nam_ua", MOS_NAM_UA}, {"nam", MOS_NAM},   {"avn", MOS_AVN},       {"mrfx", MOS_MRFX},
     {"mrf", MOS_MRF},       {"gfsx", MOS_GFSX}, {"gfs", MOS_GFS},
 };
 
@@ -143,8 +143,7 @@ bool same_run(const Date &a, const Date &b) {
 // The run of `date` as full fields (two-digit years widened), or false
 // when it names no run (its date or hour is unset).
 bool requested_run(const Date *date, Date *run) {
-  if (!date || date->year == QEL_MISS || date->month == QEL_MISS || date->day == QEL_MISS ||
-      date->hour == QEL_MISS)
+  if (!date || date->year == QEL_MISS || date->month == QEL_MISS || date->day == QEL_MISS || date->hour == QEL_MISS)
     return false;
   Date d = *date;
   d.min = d.sec = 0;
@@ -209,9 +208,7 @@ int get_station(Date *date, const char *id, Report *report, int (*reader)(int, R
 
 }  // namespace
 
-int MOS_get_station(Date *date, const char *id, MOS_report *report) {
-  return get_station(date, id, report, MOS_read);
-}
+int MOS_get_station(Date *date, const char *id, MOS_report *report) { return get_station(date, id, report, MOS_read); }
 
 int MOSU_get_station(Date *date, const char *id, MOSU_report *report) {
   // Upper-air identifiers have three characters: "KIND" is looked for as "IND".
@@ -222,4 +219,3 @@ int MOSU_get_station(Date *date, const char *id, MOSU_report *report) {
 int MOSM_get_station(Date *date, const char *id, MOSM_report *report) {
   return get_station(date, id, report, MOSM_read);
 }
-

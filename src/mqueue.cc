@@ -23,10 +23,10 @@
 
 namespace {
 
-constexpr size_t kTextLen = 120;     // bytes of text that travel with a message
-constexpr long kRequestType = 1;     // type of every message sent to the window
-constexpr long kHandshakeType = 2;   // type of the window's answer to a connection request
-constexpr int kFirstConnId = 3;      // lowest id that is neither of those types
+constexpr size_t kTextLen = 120;        // bytes of text that travel with a message
+constexpr long kRequestType = 1;        // type of every message sent to the window
+constexpr long kHandshakeType = 2;      // type of the window's answer to a connection request
+constexpr int kFirstConnId = 3;         // lowest id that is neither of those types
 constexpr int kLastConnId = 255 - '0';  // highest id whose code still fits a byte
 
 int time_limit = 20;  // seconds a send or a wait may take

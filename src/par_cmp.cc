@@ -210,8 +210,7 @@ int PAR_cmp(const char *hdr, const char *line, const char *pat) {
         }
         break;
 
-      default:
-        break;
+      default: break;
     }
     // A literal (and "." or "_" that fell through to one).
     if (*t == '\0' || *t != *p) {

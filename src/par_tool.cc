@@ -27,9 +27,9 @@
 
 namespace {
 
-constexpr int kLineMax = 128;       // characters one read takes
-constexpr int kKeptMax = 80;        // characters kept in the header or the held line
-constexpr int kCandidates = 100000; // candidates a search examines before it gives up
+constexpr int kLineMax = 128;        // characters one read takes
+constexpr int kKeptMax = 80;         // characters kept in the header or the held line
+constexpr int kCandidates = 100000;  // candidates a search examines before it gives up
 
 constexpr size_t kBufSize = 1 << 16;
 
@@ -230,15 +230,15 @@ size_t finish_line(char *line, size_t n, bool *plain) {
 }
 
 struct PAR_file {
-  FILE *ifile = nullptr;  // the bulletin file; null when the slot is closed
-  LineReader in;          // reads ifile
-  FILE *hfile = nullptr;  // the header index file, or null
-  bool own_ifile = false; // false for standard input, which is never closed here
+  FILE *ifile = nullptr;   // the bulletin file; null when the slot is closed
+  LineReader in;           // reads ifile
+  FILE *hfile = nullptr;   // the header index file, or null
+  bool own_ifile = false;  // false for standard input, which is never closed here
   Date date{};
   long pos = 0;
   char header[kKeptMax + 1] = "";
   char header2[kKeptMax + 1] = "";
-  char line[kKeptMax + 1] = "";  // the held line
+  char line[kKeptMax + 1] = "";     // the held line
   char product[kKeptMax + 1] = "";  // the heading the last search found
   unsigned long cur = 0;
 };
@@ -758,8 +758,9 @@ int PAR_search(int ind, const char *rhdr) {
 
 int PAR_read(int ind, int flag, int num, char *line) {
   PAR_file *s = slot(ind);
-  if (s) MESS_print(M_DEBUGC, "RD--:%3X:%6ld:%-20.20s:%-10.10s:%-10.10s:%d:\n", static_cast<unsigned>(s->cur),
-                    s->pos, "----", s->header, s->line, num);
+  if (s)
+    MESS_print(M_DEBUGC, "RD--:%3X:%6ld:%-20.20s:%-10.10s:%-10.10s:%d:\n", static_cast<unsigned>(s->cur), s->pos,
+               "----", s->header, s->line, num);
   if (!line) return -1;
   if (!s || !s->ifile) {
     line[0] = '\0';

@@ -138,13 +138,13 @@ int MESS_write_error();
 // Global flags and plot switches (flag.cc)
 
 /// The indices of the global flags in use.
-constexpr int FLAG_DEVICE = 2;      // output device code (1, 3, 4, 5 or 6)
-constexpr int FLAG_MODEL = 4;       // MOS model code (MOS_model of qelmos.h)
-constexpr int FLAG_DOMAIN = 5;      // result of the last domain decoded (DOM_decode)
-constexpr int FLAG_PLOT_TYPE = 11;  // plot type code
-constexpr int FLAG_FILE_PARAM = 15; // output-file policy: 1 over/calc/recalc, 2 app, 3 use/reuse
-constexpr int FLAG_BATCH = 19;      // batch mode when greater than 0 (FLAG_batch)
-constexpr int FLAG_HELP = 20;       // help requested when greater than 0 (FLAG_help)
+constexpr int FLAG_DEVICE = 2;       // output device code (1, 3, 4, 5 or 6)
+constexpr int FLAG_MODEL = 4;        // MOS model code (MOS_model of qelmos.h)
+constexpr int FLAG_DOMAIN = 5;       // result of the last domain decoded (DOM_decode)
+constexpr int FLAG_PLOT_TYPE = 11;   // plot type code
+constexpr int FLAG_FILE_PARAM = 15;  // output-file policy: 1 over/calc/recalc, 2 app, 3 use/reuse
+constexpr int FLAG_BATCH = 19;       // batch mode when greater than 0 (FLAG_batch)
+constexpr int FLAG_HELP = 20;        // help requested when greater than 0 (FLAG_help)
 
 /// The flag's value for 0 <= flag <= 29, else 0.
 int FLAG_get(int flag);
@@ -178,9 +178,7 @@ inline bool is_digit_char(char c) { return c >= '0' && c <= '9'; }
 inline bool is_upper_char(char c) { return c >= 'A' && c <= 'Z'; }
 inline bool is_letter_char(char c) { return is_upper_char(c) || (c >= 'a' && c <= 'z'); }
 /// The six white-space characters of C: blank, tab, LF, VT, FF and CR.
-inline bool is_space_char(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+inline bool is_space_char(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 /// Blank, tab and the line ends LF and CR (not VT or FF): the white space
 /// of the column scanner's formats and of its "w" conversion.
 inline bool is_white_char(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -389,15 +387,15 @@ int PAR_set_in_file(const char *str);
 /// Status codes of the line evaluated last (PAR_end, PAR_get_status); the
 /// end conditions of PAR_set_end are the same bits. Callers test
 /// PAR_END_PRODUCT: it is set in both codes that end a product.
-constexpr int PAR_HEADER_FOUND = 1;     // a search just found a product header
-constexpr int PAR_END_PRODUCT = 4;      // end of file, or a line beginning with 0x01 or 0x03
+constexpr int PAR_HEADER_FOUND = 1;  // a search just found a product header
+constexpr int PAR_END_PRODUCT = 4;   // end of file, or a line beginning with 0x01 or 0x03
 // A "** " line: the header of the next product.
 constexpr int PAR_NEXT_HEADER = PAR_END_PRODUCT | PAR_HEADER_FOUND;
-constexpr int PAR_END_MAX_LINES = 0x10; // more lines in one read than the line limit
-constexpr int PAR_END_BLANK = 0x100;    // a blank line
-constexpr int PAR_END_BLANKS = 0x200;   // more than two blank lines in a row
-constexpr int PAR_END_DOLLARS = 0x400;  // a line beginning with "$$"
-constexpr int PAR_END_EQUALS = 0x800;   // a line ending with "="
+constexpr int PAR_END_MAX_LINES = 0x10;  // more lines in one read than the line limit
+constexpr int PAR_END_BLANK = 0x100;     // a blank line
+constexpr int PAR_END_BLANKS = 0x200;    // more than two blank lines in a row
+constexpr int PAR_END_DOLLARS = 0x400;   // a line beginning with "$$"
+constexpr int PAR_END_EQUALS = 0x800;    // a line ending with "="
 
 /// Sets the mask of product end conditions (PAR_END_ bits). Returns 0.
 int PAR_set_end(int flag);
@@ -471,7 +469,7 @@ struct Domain {
   float dy;
   int nx;
   int ny;
-  int ellipse;     // 1: the projection uses the ellipsoid
+  int ellipse;  // 1: the projection uses the ellipsoid
 };
 
 /// One entry of the region menu.

@@ -11,8 +11,8 @@ struct CTY_data {
   char region[3];
   char id[10];
   int prior;  // 0 to 9; -9999 when the priority code has no digit
-  char mos;  // '*' when the station has MOS forecasts
-  char ua;   // '*' when the station has upper-air soundings
+  char mos;   // '*' when the station has MOS forecasts
+  char ua;    // '*' when the station has upper-air soundings
   float lat;
   float lon;
   float el;  // -9999.0 when missing

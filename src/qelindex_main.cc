@@ -142,8 +142,10 @@ class LineCutter {
         crs++;
       }
       if (at_ < end_) {
-        if (buf_[at_] == '\n') at_++;
-        else line->empty_after = crs > 1;
+        if (buf_[at_] == '\n')
+          at_++;
+        else
+          line->empty_after = crs > 1;
         return;
       }
       if (line->text != held_ && line->len <= kLineMax) {

@@ -36,11 +36,11 @@ constexpr int MOS_SLOTS = 25;
 /// AVN, GFS, MRF, GFSX). Missing values are -9999; character fields hold
 /// the character code of one letter, or -9999.
 struct MOS_report {
-  char id[7];              // identifier as written in the bulletin
-  float elev;              // not filled by the reader
-  int32_t model;           // model code of the bulletin read
-  int32_t num;             // column slots used: 19, 21 or 15
-  int32_t hour[MOS_SLOTS]; // forecast hour of each slot
+  char id[7];               // identifier as written in the bulletin
+  float elev;               // not filled by the reader
+  int32_t model;            // model code of the bulletin read
+  int32_t num;              // column slots used: 19, 21 or 15
+  int32_t hour[MOS_SLOTS];  // forecast hour of each slot
   int32_t t[MOS_SLOTS];
   int32_t td[MOS_SLOTS];
   int32_t w_dir[MOS_SLOTS];  // degrees

@@ -168,9 +168,7 @@ struct RES_defobj {
 };
 
 /// Encodes a position number (1 to 9, or 10 = collect) in a `cmd` field.
-inline const char *RES_POS_CMD(int n) {
-  return reinterpret_cast<const char *>(static_cast<intptr_t>(n));
-}
+inline const char *RES_POS_CMD(int n) { return reinterpret_cast<const char *>(static_cast<intptr_t>(n)); }
 /// The position number of a positional `cmd` field, or 0 for a keyed one.
 inline int RES_cmd_pos(const char *cmd) {
   intptr_t v = reinterpret_cast<intptr_t>(cmd);
@@ -191,8 +189,8 @@ int RES_decode(const char *progname, const char *cls, int argc, char **argv, RES
 /// definition gets an empty name and its number is printed ("%d\n"). Returns 1.
 int RES_enter(RES_defobj *obj, res_type key);
 /// Stores the six fields of a definition. Returns 1.
-int RES_fill_obj(RES_defobj *obj, const char *def, const char *env, const char *cmd, DEF_convert cvt,
-                 void *out, int *num);
+int RES_fill_obj(RES_defobj *obj, const char *def, const char *env, const char *cmd, DEF_convert cvt, void *out,
+                 int *num);
 /// Sets a resource (replacing any value). 0, or -1 when no node could be had.
 int RES_new(int index, const char *name, const char *data, DEF_convert cvt);
 /// As RES_new, but an existing value is extended with "\n" and the new one.

@@ -33,12 +33,11 @@ struct Keyword {
 };
 
 const Keyword kProjections[] = {
-    {"ll", 2, 2},     {"lat", 3, 2},    {"polar", 5, 1},  {"ps", 2, 1},     {"sat", 3, 9},
-    {"lamb", 4, 4},   {"lc", 2, 4},     {"la", 2, 8},     {"gn", 2, 6},     {"or", 2, 5},
-    {"mo", 2, 7},     {"me", 2, 3},     {"pix", 3, 99},   {"xy", 2, 20},    {"xlogy", 5, 22},
-    {"xlogp", 5, 22}, {"cat", 3, 24},   {"skewt", 5, 40}, {"ema", 3, 42},   {"teph", 4, 43},
-    {"rteph", 5, 44}, {"therm", 5, 40}, {"stuve", 5, 41}, {"hodo", 4, 23},  {"vert", 4, 22},
-    {"xp", 0, 25},    {"zoom", 4, 50},  {"size", 4, 51},
+    {"ll", 2, 2},    {"lat", 3, 2},   {"polar", 5, 1},  {"ps", 2, 1},     {"sat", 3, 9},    {"lamb", 4, 4},
+    {"lc", 2, 4},    {"la", 2, 8},    {"gn", 2, 6},     {"or", 2, 5},     {"mo", 2, 7},     {"me", 2, 3},
+    {"pix", 3, 99},  {"xy", 2, 20},   {"xlogy", 5, 22}, {"xlogp", 5, 22}, {"cat", 3, 24},   {"skewt", 5, 40},
+    {"ema", 3, 42},  {"teph", 4, 43}, {"rteph", 5, 44}, {"therm", 5, 40}, {"stuve", 5, 41}, {"hodo", 4, 23},
+    {"vert", 4, 22}, {"xp", 0, 25},   {"zoom", 4, 50},  {"size", 4, 51},
 };
 
 bool keyword_matches(const char *text, const Keyword &k) {
@@ -56,14 +55,10 @@ struct Region {
 };
 
 const Region kRegions[] = {
-    {"us", "Contiguous US", 39.0f, -97.0f, 2.3f, false},
-    {"ne", "New England", 42.0f, -76.0f, 0.9f, false},
-    {"at", "Atlantic", 37.0f, -82.0f, 0.9f, false},
-    {"se", "Southeastern", 31.0f, -88.0f, 1.1f, false},
-    {"mw", "Midwestern", 43.0f, -93.0f, 1.1f, false},
-    {"sp", "Southern Plains", 32.5f, -100.0f, 1.2f, false},
-    {"nw", "Northwestern", 44.0f, -112.0f, 1.0f, false},
-    {"sw", "Southwestern", 37.0f, -112.0f, 1.0f, false},
+    {"us", "Contiguous US", 39.0f, -97.0f, 2.3f, false}, {"ne", "New England", 42.0f, -76.0f, 0.9f, false},
+    {"at", "Atlantic", 37.0f, -82.0f, 0.9f, false},      {"se", "Southeastern", 31.0f, -88.0f, 1.1f, false},
+    {"mw", "Midwestern", 43.0f, -93.0f, 1.1f, false},    {"sp", "Southern Plains", 32.5f, -100.0f, 1.2f, false},
+    {"nw", "Northwestern", 44.0f, -112.0f, 1.0f, false}, {"sw", "Southwestern", 37.0f, -112.0f, 1.0f, false},
     {"var", "Variable", -9999.0f, -9999.0f, 1.2f, true},
 };
 
@@ -260,9 +255,7 @@ bool accept(const Form &form, char **parts, int nparts, Domain *dom) {
 }
 
 // The integer part of a real, or -9999 when it has none an int can hold.
-int int_part(float v) {
-  return (v > -2147483648.0f && v < 2147483648.0f) ? static_cast<int>(v) : QEL_MISS;
-}
+int int_part(float v) { return (v > -2147483648.0f && v < 2147483648.0f) ? static_cast<int>(v) : QEL_MISS; }
 
 void grid_25_17(Domain *dom) {
   dom->nx = 25;
@@ -274,13 +267,27 @@ void spacing(Domain *dom, float d) { dom->dx = dom->dy = d; }
 // What each form leaves to defaults.
 void apply_defaults(int form, Domain *dom) {
   switch (form) {
-    case 3: case 6: grid_25_17(dom); break;
+    case 3:
+    case 6: grid_25_17(dom); break;
     case 4: dom->dy = dom->dx; break;
     case 5: dom->proj = 1; break;
-    case 7: dom->proj = 1; dom->dy = dom->dx; break;
-    case 8: grid_25_17(dom); dom->dy = dom->dx; break;
-    case 9: dom->proj = 1; spacing(dom, 1.2f); break;
-    case 10: dom->proj = 1; grid_25_17(dom); dom->dy = dom->dx; break;
+    case 7:
+      dom->proj = 1;
+      dom->dy = dom->dx;
+      break;
+    case 8:
+      grid_25_17(dom);
+      dom->dy = dom->dx;
+      break;
+    case 9:
+      dom->proj = 1;
+      spacing(dom, 1.2f);
+      break;
+    case 10:
+      dom->proj = 1;
+      grid_25_17(dom);
+      dom->dy = dom->dx;
+      break;
     case 11:
       if (dom->proj == 51) {  // "size": the two numbers are the grid size
         dom->nx = int_part(dom->clat);
@@ -291,7 +298,12 @@ void apply_defaults(int form, Domain *dom) {
         spacing(dom, dom->proj == 50 ? 1.0f : 1.2f);
       }
       break;
-    case 12: case 13: dom->proj = 1; grid_25_17(dom); spacing(dom, 1.2f); break;
+    case 12:
+    case 13:
+      dom->proj = 1;
+      grid_25_17(dom);
+      spacing(dom, 1.2f);
+      break;
     default: break;
   }
 }
@@ -345,7 +357,7 @@ int DOM_search_file(const char *file, const char *name, char *text) {
   while (!found && qeldb::read_line(f, line, kLineCap)) {
     if (line[0] == '#') continue;
     std::vector<std::string> w = qeldb::words(line);
-    if (w.empty()) break;  // an empty line ends the entries
+    if (w.empty()) break;               // an empty line ends the entries
     const std::string *domain = &w[0];  // a lone field is the domain of any name
     if (w.size() > 1) {
       int flag = 0;
@@ -383,12 +395,7 @@ int DOM_read_menu(const char *file) {
 }
 
 int DOM_set_base_prior(float size) {
-  int p = size > 50.0f    ? 1
-          : size > 25.0f  ? 2
-          : size > 12.5f  ? 3
-          : size > 6.25f  ? 4
-          : size > 3.0f   ? 5
-                          : 6;
+  int p = size > 50.0f ? 1 : size > 25.0f ? 2 : size > 12.5f ? 3 : size > 6.25f ? 4 : size > 3.0f ? 5 : 6;
   const char *adj = RES_get("stat_prior");
   if (adj && *adj) {
     if (adj[0] == '+' && is_digit_char(adj[1]))

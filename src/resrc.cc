@@ -381,8 +381,7 @@ void environment(RES_defobj *table) {
   for (int i = 0; table[i].def; i++) {
     if (!has_def(table[i])) continue;
     char value[kDefValue];
-    if (DEF_env(table[i].def, table[i].env ? table[i].env : "", value))
-      RES_new(i, table[i].def, value, table[i].cvt);
+    if (DEF_env(table[i].def, table[i].env ? table[i].env : "", value)) RES_new(i, table[i].def, value, table[i].cvt);
   }
 }
 

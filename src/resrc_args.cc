@@ -30,7 +30,9 @@ bool single_dash_option(const char *a) { return a[0] == '-' && is_letter_char(a[
 
 // A word that the second pass reads as an option: "-" or "--" and a letter.
 // Such a word is never taken as the value of the option before it.
-bool option_word(const char *a) { return single_dash_option(a) || (a[0] == '-' && a[1] == '-' && is_letter_char(a[2])); }
+bool option_word(const char *a) {
+  return single_dash_option(a) || (a[0] == '-' && a[1] == '-' && is_letter_char(a[2]));
+}
 
 // Splits the text after the dashes into a name (cut at "=" and to 49
 // characters) and the value after the first "=", or null without "=".

@@ -22,10 +22,10 @@ const WordCode kFileParams[] = {
 };
 
 const WordCode kPlotTypes[] = {
-    {"raw", 0},     {"none", 99},   {"value", 17}, {"gvalue", 17}, {"cf", 15},     {"lcf", 16},
-    {"ln", 12},     {"dln", 13},    {"ndln", 14},  {"vect", 21},   {"barb", 22},   {"strm", 23},
-    {"stream", 23}, {"an", 54},     {"number", 54}, {"pm", 55},    {"skewt", 62},  {"ema", 63},
-    {"teph", 64},   {"rteph", 65},  {"stuve", 61}, {"hodo", 69},
+    {"raw", 0},     {"none", 99},  {"value", 17},  {"gvalue", 17}, {"cf", 15},    {"lcf", 16},
+    {"ln", 12},     {"dln", 13},   {"ndln", 14},   {"vect", 21},   {"barb", 22},  {"strm", 23},
+    {"stream", 23}, {"an", 54},    {"number", 54}, {"pm", 55},     {"skewt", 62}, {"ema", 63},
+    {"teph", 64},   {"rteph", 65}, {"stuve", 61},  {"hodo", 69},
 };
 
 // Draw words and the plot switch each names.
@@ -139,10 +139,16 @@ void convert_device(const char *data, const char **out) {
 
 int RES_set_device(const char *str) {
   switch (str ? str[0] : '\0') {
-    case 'P': case 'p': return 4;
-    case 'H': case 'h': case 'Q': case 'q': return 5;
-    case 'M': case 'm': return 3;
-    case 'W': case 'w': return 6;
+    case 'P':
+    case 'p': return 4;
+    case 'H':
+    case 'h':
+    case 'Q':
+    case 'q': return 5;
+    case 'M':
+    case 'm': return 3;
+    case 'W':
+    case 'w': return 6;
     default: return 1;
   }
 }

@@ -11,8 +11,8 @@ namespace {
 struct HelpEntry {
   res_type id;
   const char *usage;
-  const char *desc;          // null: the usage stands on a line of its own
-  const char *more[5];       // further lines, printed as they stand
+  const char *desc;     // null: the usage stands on a line of its own
+  const char *more[5];  // further lines, printed as they stand
 };
 
 #define IND "               "  // the description column
@@ -25,7 +25,9 @@ const char *const kDomainLines[] = {
 const HelpEntry kHelp[] = {
     {RES_help, "-h", "Print this help", {}},
     {RES_batch, "-ba", "Run program in batch mode", {}},
-    {RES_message, "-me level", "Message level to be displayed:",
+    {RES_message,
+     "-me level",
+     "Message level to be displayed:",
      {IND "none,print,error,warn,mess,out1,*out2,out3,out4,debug\n"}},
     {RES_file_path, "-fp path", "File path", {}},
     {RES_data_path, "-dp path", "Raw data path", {}},

@@ -15,9 +15,9 @@
 
 namespace {
 
-constexpr int kFieldMax = 79;    // characters one conversion collects
-constexpr int kMissMax = 19;     // characters of a missing-value text
-constexpr int kNoWidth = 999;    // the width of a conversion that states none
+constexpr int kFieldMax = 79;  // characters one conversion collects
+constexpr int kMissMax = 19;   // characters of a missing-value text
+constexpr int kNoWidth = 999;  // the width of a conversion that states none
 constexpr int kWidthCap = 100000;
 
 // Up to 50 characters of a row, terminated, for the traces.
@@ -40,7 +40,7 @@ struct Text {
 // A parsed conversion: its prefix and its letter.
 struct Conv {
   bool suppress = false;
-  bool at_most = false;   // "<": the width is a maximum
+  bool at_most = false;  // "<": the width is a maximum
   bool has_width = false;
   int width = 0;
   bool has_miss = false;
@@ -53,8 +53,8 @@ struct Conv {
 // What one conversion produced.
 struct Result {
   enum Kind { kFail, kSkip, kOk } kind = kFail;
-  int used = 0;           // characters consumed
-  bool write = true;      // false: counts as stored but leaves the destination alone
+  int used = 0;       // characters consumed
+  bool write = true;  // false: counts as stored but leaves the destination alone
   long ival = 0;
   float fval = 0.0f;
   char text[kFieldMax + 1] = "";
@@ -388,12 +388,15 @@ int scanp(parse_param *param, const char *pat, ...) {
         if (!c.suppress) {
           // Every storing conversion owns one destination, stored into or not.
           switch (c.letter) {
-            case 'D': case 'd': case 'n': {
+            case 'D':
+            case 'd':
+            case 'n': {
               int *dst = va_arg(ap, int *);
               if (r.kind == Result::kOk && dst) *dst = static_cast<int>(r.ival);
               break;
             }
-            case 'F': case 'f': {
+            case 'F':
+            case 'f': {
               float *dst = va_arg(ap, float *);
               if (r.kind == Result::kOk && dst) *dst = r.fval;
               break;
@@ -432,7 +435,7 @@ int scanp(parse_param *param, const char *pat, ...) {
   param->done = ended ? 0 : 1;
   param->len = icnt;
   if (tracing)
-    MESS_print(M_DEBUGD, "SCANP:%.50s:%s:%d:%d:%d:%d:%d\n", Peek(start, text.n).buf, pat, param->off, param->len, param->done,
-               param->assigned, param->matched);
+    MESS_print(M_DEBUGD, "SCANP:%.50s:%s:%d:%d:%d:%d:%d\n", Peek(start, text.n).buf, pat, param->off, param->len,
+               param->done, param->assigned, param->matched);
   return param->matched;
 }

@@ -171,7 +171,8 @@ TEST(Cli, MakeInstallPutsAWorkingToolInPlaceAndUninstallRemovesIt) {
   const std::string last = "See man qelmos and README.md for every option, value and file.\n";
   ASSERT_GE(o.out.size(), last.size());
   EXPECT_EQ(o.out.substr(o.out.size() - last.size()), last);
-  o = run_program(bin, {"-fp", kSource + "/data", "-dp", kSource + "/data", "-if", "gfs_mos", "-id", "KEED", "14010100"});
+  o = run_program(bin,
+                  {"-fp", kSource + "/data", "-dp", kSource + "/data", "-if", "gfs_mos", "-id", "KEED", "14010100"});
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out, expected("gfs_keed.txt"));
 

@@ -53,15 +53,31 @@ TEST_F(Commands, DefaultsFilesOfTheCurrentDirectoryRunNone) {
   };
   const Case cases[] = {
       // The default search path begins with ".", whose first file is taken.
-      {".qeldef", "*message: \"out2,fi=|>ran1\"\n", {"-mo", "gfs", "-id", "KEED", "14010100"}, {},
-       "Command not run: |>ran1 (from the defaults file ./.qeldef in the current directory)\n", 0},
-      {"qel.cfg", "*message: \"out2,dfi=|>ran2\"\n", {"-mo", "gfs", "-id", "KEED", "14010100"}, {},
-       "Command not run: |>ran2 (from the defaults file ./qel.cfg in the current directory)\n", 0},
-      {"Qel.res", "*filename: \"|>ran3\"\n", {"-mo", "gfs", "-id", "KEED"}, {},
-       "Command not run: |>ran3 (from the defaults file ./Qel.res in the current directory)\n", 30},
+      {".qeldef",
+       "*message: \"out2,fi=|>ran1\"\n",
+       {"-mo", "gfs", "-id", "KEED", "14010100"},
+       {},
+       "Command not run: |>ran1 (from the defaults file ./.qeldef in the current directory)\n",
+       0},
+      {"qel.cfg",
+       "*message: \"out2,dfi=|>ran2\"\n",
+       {"-mo", "gfs", "-id", "KEED", "14010100"},
+       {},
+       "Command not run: |>ran2 (from the defaults file ./qel.cfg in the current directory)\n",
+       0},
+      {"Qel.res",
+       "*filename: \"|>ran3\"\n",
+       {"-mo", "gfs", "-id", "KEED"},
+       {},
+       "Command not run: |>ran3 (from the defaults file ./Qel.res in the current directory)\n",
+       30},
       // An empty search path is the file .qeldef of the current directory.
-      {".qeldef", "*filename: \"@|>ran4\"\n", {"-mo", "gfs", "-id", "KEED"}, {"qeldefault="},
-       "Command not run: |>ran4 (from the defaults file .qeldef in the current directory)\n", 30},
+      {".qeldef",
+       "*filename: \"@|>ran4\"\n",
+       {"-mo", "gfs", "-id", "KEED"},
+       {"qeldefault="},
+       "Command not run: |>ran4 (from the defaults file .qeldef in the current directory)\n",
+       30},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.file);

@@ -27,8 +27,8 @@ const char kCities[] =
 // "fields|name|state|region|id|prior|marks|lat|lon|el|wmo|num"
 std::string record(int n, const CTY_data &d) {
   char text[200];
-  snprintf(text, sizeof text, "%d|%s|%s|%s|%s|%d|%c%c|%g|%g|%g|%d|%d", n, d.name, d.state, d.region, d.id,
-           d.prior, d.mos, d.ua, d.lat, d.lon, d.el, d.wmo, d.num);
+  snprintf(text, sizeof text, "%d|%s|%s|%s|%s|%d|%c%c|%g|%g|%g|%d|%d", n, d.name, d.state, d.region, d.id, d.prior,
+           d.mos, d.ua, d.lat, d.lon, d.el, d.wmo, d.num);
   return text;
 }
 

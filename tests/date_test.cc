@@ -104,9 +104,9 @@ TEST(DateMonths, NamesAndDecoding) {
   struct Case {
     const char *text;
     int month;
-  } cases[] = {{"MAR", 3},  {"mar", 3}, {"Mar", 0}, {"Feb", 2},  {"Dxx", 12}, {"JAN", 1},     {"jan", 1},
-               {"JUN", 6},  {"jul", 7}, {"MAY", 5}, {"apr", 4},  {"AUG", 8},  {"Jun", 0},     {"xyz", 0},
-               {"", 0},     {"J", 0},   {"JU", 0},  {"sep", 9},  {"OCT", 10}, {"november", 11}};
+  } cases[] = {{"MAR", 3}, {"mar", 3}, {"Mar", 0}, {"Feb", 2}, {"Dxx", 12}, {"JAN", 1},      {"jan", 1},
+               {"JUN", 6}, {"jul", 7}, {"MAY", 5}, {"apr", 4}, {"AUG", 8},  {"Jun", 0},      {"xyz", 0},
+               {"", 0},    {"J", 0},   {"JU", 0},  {"sep", 9}, {"OCT", 10}, {"november", 11}};
   for (const Case &c : cases) EXPECT_EQ(DATE_decode_month(c.text), c.month) << c.text;
   EXPECT_EQ(DATE_decode_month(nullptr), 0);
 }

@@ -65,7 +65,10 @@ TEST(DefGet, NestedBlocksAndBranches) {
     const char *want;
   };
   const Case cases[] = {
-      {{"a", "b"}, "x=if\n"}, {{"b"}, "x=elif\n"}, {{}, "x=else\n"}, {{"a"}, "x=if\n"},
+      {{"a", "b"}, "x=if\n"},
+      {{"b"}, "x=elif\n"},
+      {{}, "x=else\n"},
+      {{"a"}, "x=if\n"},
   };
   for (const Case &c : cases) {
     DEF_clr_tag();
@@ -189,7 +192,7 @@ TEST(DefCmp, PatternsAgainstTheFullName) {
   EXPECT_EQ(DEF_cmp("model", "*model"), 1);
   EXPECT_EQ(DEF_cmp("model", "qelmos.model"), 1);
   EXPECT_EQ(DEF_cmp("model", "q*s.model"), 1);
-  EXPECT_EQ(DEF_cmp("model", "*.*"), 0);  // "*" at the end matches nothing
+  EXPECT_EQ(DEF_cmp("model", "*.*"), 0);   // "*" at the end matches nothing
   EXPECT_EQ(DEF_cmp("model", "*mod"), 0);  // must reach the end of the name
   EXPECT_EQ(DEF_cmp("model", "other.model"), 0);
   EXPECT_EQ(DEF_cmp("model", "model"), 0);

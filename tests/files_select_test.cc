@@ -138,7 +138,10 @@ TEST_F(Selection, NamesTakenAsTheyStand) {
   EXPECT_EQ(typed("/x/y"), "/x/y");
   use("none");
   EXPECT_EQ(typed("plain.txt"), "plain.txt");
-  auto o = run_child([] { FILE_set_file("EXIT", nullptr); _exit(3); });
+  auto o = run_child([] {
+    FILE_set_file("EXIT", nullptr);
+    _exit(3);
+  });
   EXPECT_EQ(o.status, 0);
 }
 

@@ -63,18 +63,18 @@ TEST(MessSetStr, LevelItems) {
     M_type level;
   } cases[] = {
       {"mess", 0xFFFFF, 0xFFF},
-      {"message", 0xFFFFF, 0xFFF},          // counts as "mess"
+      {"message", 0xFFFFF, 0xFFF},  // counts as "mess"
       {"MESS", 0xFFFFF, 0xFFF},
       {"print,+out3", 0xFFFFF, 0xF0000F},
       {"-mess", 0xFFFFF, 0xFF0FF},
-      {"debugd", 0xFFFFF, 0xFFFFFFFF},     // cumulative from bit 31
+      {"debugd", 0xFFFFF, 0xFFFFFFFF},  // cumulative from bit 31
       {"+debugd", 0xFFFFF, 0x800FFFFF},
-      {"warning", 0xFFFFF, 0xFF},          // counts as "warn"
+      {"warning", 0xFFFFF, 0xFF},  // counts as "warn"
       {"messb", 0xFFFFF, 0x3FF},
-      {"warna", 0xFFFFF, 0x0},             // warn has no sub-level a
+      {"warna", 0xFFFFF, 0x0},  // warn has no sub-level a
       {"+errorc", 0xF, 0xF},
       {"none", 0xFFFFF, 0x0},
-      {"bogus", 0xFFFFF, 0xFFFFF},         // an unknown word changes nothing
+      {"bogus", 0xFFFFF, 0xFFFFF},  // an unknown word changes nothing
       {"+bogus", 0xF, 0xF},
       {"out4,-print", 0xFFFFF, 0xFFFFFF0},
   };

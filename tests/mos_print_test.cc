@@ -212,8 +212,8 @@ TEST(MosDecoders, WeatherText) {
     int qpf, type, t;
     const char *text;
   } cases[] = {
-      {1, 'Z', 50, "ZR-"}, {3, 'Z', 50, "ZR"},  {5, 'Z', 50, "ZR+"}, {2, 'S', 50, "S-"}, {4, 'S', 50, "S+"},
-      {3, 'R', 20, "R-"},  {4, 'R', 20, "R"},   {5, 'R', 20, "R+"},  {3, ' ', 31, "S"},  {3, ' ', 32, "R-"},
+      {1, 'Z', 50, "ZR-"},  {3, 'Z', 50, "ZR"},       {5, 'Z', 50, "ZR+"}, {2, 'S', 50, "S-"}, {4, 'S', 50, "S+"},
+      {3, 'R', 20, "R-"},   {4, 'R', 20, "R"},        {5, 'R', 20, "R+"},  {3, ' ', 31, "S"},  {3, ' ', 32, "R-"},
       {4, -9999, 20, "S+"}, {-9999, -9999, 40, "R-"}, {7, 'S', 40, "S-"},
   };
   for (const Case &c : cases) {
@@ -255,10 +255,12 @@ TEST(MosPrint, FullDashesAndOptionalColumns) {
 
   MESS_set_str("print,+out3,+out4");
   table = printed(r);
-  EXPECT_EQ(table.substr(0, table.find('\n') + 1),
-            " HOUR   TIME   TEMP DEW  DIR SPD  CIL COV  VIS  WX  MX/MN  POP6 POP12  POT6 POT12  PST6 PST12 SNW6 SNOW\n");
-  EXPECT_EQ(line_for(table, 6),
-            "   6    7/18Z     -   -    -   -    -   -   -     -    -     5     -     3     4     1     2    -    - \n");
+  EXPECT_EQ(
+      table.substr(0, table.find('\n') + 1),
+      " HOUR   TIME   TEMP DEW  DIR SPD  CIL COV  VIS  WX  MX/MN  POP6 POP12  POT6 POT12  PST6 PST12 SNW6 SNOW\n");
+  EXPECT_EQ(
+      line_for(table, 6),
+      "   6    7/18Z     -   -    -   -    -   -   -     -    -     5     -     3     4     1     2    -    - \n");
   MOS_set_print_options(0, 0);
 }
 
@@ -285,8 +287,7 @@ TEST(MosuPrint, RowsTotalAndLayerTemperatures) {
 
   MOS_set_print_options(0, 1);  // the lifted index stays blank even with dashes
   out = capture([&] { MOSU_print(&d, &u); }).out;
-  EXPECT_NE(out.find("   0    7/12Z   1012  0.50  270   15  5400       -1.2   5 -45   - \n"), std::string::npos)
-      << out;
+  EXPECT_NE(out.find("   0    7/12Z   1012  0.50  270   15  5400       -1.2   5 -45   - \n"), std::string::npos) << out;
   EXPECT_NE(out.find("  12    8/00Z      -     -    -    -    -         -    -    -    - \n"), std::string::npos)
       << out;
 }
@@ -301,8 +302,7 @@ TEST(MosmPrint, DaysNormalsAndDepartures) {
   m.max[2] = 60;
   Date d = initial_time();
   std::string out = capture([&] { MOSM_print(&d, &m); }).out;
-  EXPECT_EQ(out.substr(0, out.find('\n') + 1),
-            " DAY   DATE   MAX NRM        MIN NRM        CLOUDS   WINDS   POP12\n");
+  EXPECT_EQ(out.substr(0, out.find('\n') + 1), " DAY   DATE   MAX NRM        MIN NRM        CLOUDS   WINDS   POP12\n");
   EXPECT_NE(out.find("\n  1    8 MAR   70  65 ( +5)   40  48 ( -8)   3   5  10          30 \n"), std::string::npos)
       << out;
   EXPECT_NE(out.find("\n  2    9 MAR   60                                                  \n"), std::string::npos)

@@ -118,9 +118,10 @@ TEST(MqLink, HandshakeQueriesSettingsAndQuit) {
   EXPECT_EQ(replies(q, 3), (Replies{{1, ""}}));
   EXPECT_EQ(win.wait(5), 0);
   EXPECT_EQ(MQ_open(qeltest::window_key(2)), -1);  // the window removed its queue
-  EXPECT_EQ(read_file(log), "query res model\nquery res path\nquery res nothing\nset res model gfs x\n"
-                            "set res label \nquery res model\nquery res label\n" +
-                                std::string(118, 'x') + "\nquit\n");
+  EXPECT_EQ(read_file(log),
+            "query res model\nquery res path\nquery res nothing\nset res model gfs x\n"
+            "set res label \nquery res model\nquery res label\n" +
+                std::string(118, 'x') + "\nquit\n");
 }
 
 TEST(MqGet, PollsUntilADelayedReplyArrives) {

@@ -88,7 +88,7 @@ TEST(ParCmp, SkipsAndSecondText) {
   EXPECT_TRUE(match("X", "/M0G0V0", "GRIB"));
   EXPECT_FALSE(match("X", "/M0G7", "GRIB"));
   EXPECT_TRUE(match("X", "/Q5M0", "GRIB 1"));  // unknown letters are ignored
-  EXPECT_TRUE(match("X", "/M0junk", "GRIB"));   // terms stop where one cannot be read
+  EXPECT_TRUE(match("X", "/M0junk", "GRIB"));  // terms stop where one cannot be read
   EXPECT_FALSE(match("X", "/M99999999999999999999", "GRIB"));
 }
 

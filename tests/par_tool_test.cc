@@ -279,8 +279,10 @@ TEST(ParRead, ControlBytesAreCleanedAndLongLinesCut) {
   // the station block).
   std::string padded = "TMP  48 46" + std::string(119, ' ');
   std::string huge(70000, 'H');
-  int ind = open_text(dir, "FOUS14\nA\tB\x1e" "C\r\n" + longline + "\n" + padded + "\r\r\n" + huge +
-                               "\nDPT  17 17\n\n" + longline + "\n");
+  int ind = open_text(dir,
+                      "FOUS14\nA\tB\x1e"
+                      "C\r\n" +
+                          longline + "\n" + padded + "\r\r\n" + huge + "\nDPT  17 17\n\n" + longline + "\n");
   ASSERT_EQ(PAR_search(ind, kNgm), 1);
   read(ind, 0);
   expect_line(read(ind, 1), "A B C");
@@ -629,14 +631,16 @@ TEST(ParRead, RealBulletinsWalkAndPositionContract) {
   };
   const std::vector<Variant> variants = {
       {"as is", [](const std::string &s) { return s; }},
-      {"cr only", [](const std::string &s) {
+      {"cr only",
+       [](const std::string &s) {
          std::string out;
          for (char c : s)
            if (c != '\r') out += c == '\n' ? '\r' : c;
          return out;
        }},
       {"crlf", [](const std::string &s) { return with_eol(s, "\r\n"); }},
-      {"web copy", [](const std::string &s) {
+      {"web copy",
+       [](const std::string &s) {
          // One blank before and after every line (before its line end, CRs
          // included), so separators are blanks only.
          std::string out = " ";
@@ -648,7 +652,8 @@ TEST(ParRead, RealBulletinsWalkAndPositionContract) {
          }
          return out;
        }},
-      {"no final newline", [](const std::string &s) {
+      {"no final newline",
+       [](const std::string &s) {
          std::string out = s;
          while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
          return out;
@@ -762,8 +767,8 @@ long at_of(const std::string &text, const char *what) { return static_cast<long>
 TEST_F(IndexFiles, SearchWalksTheIndexAndReadsAtItsOffsets) {
   long a = at_of(kThree, "FOUS14"), b = at_of(kThree, "FOUS44"), c = at_of(kThree, "FOAK27");
   // The index's header texts need not be the whole line: the line is read at the offset.
-  std::string index = std::to_string(a) + " FOUS14 KWNO\n" + std::to_string(b) + " FOUS44 KWNO\n" +
-                      std::to_string(c) + "   FOAK27 PAFC\r\n";
+  std::string index = std::to_string(a) + " FOUS14 KWNO\n" + std::to_string(b) + " FOUS44 KWNO\n" + std::to_string(c) +
+                      "   FOAK27 PAFC\r\n";
   int ind = open(kThree, index.c_str());
   ASSERT_EQ(ind, 0);
   ASSERT_EQ(PAR_search(ind, kNgm), 1);
@@ -813,13 +818,14 @@ TEST_F(IndexFiles, SecondTextsAfterASlash) {
 
 TEST_F(IndexFiles, UnreadableAndStaleEntriesArePassedOver) {
   long c = at_of(kThree, "FOAK27");
-  std::string index = "garbage line\n\n   \n"
-                      "12\n"                    // an offset without a header text
-                      "-5 FOAK27 PAFC\n"        // no such offset
-                      "999999 FOAK27 PAFC\n"    // past the end of the bulletin file
-                      "99999999999999999999999 FOAK27\n" +
-                      std::string(600, '7') + " FOAK27\n" +  // a line longer than an entry
-                      std::to_string(c) + " FOAK27 PAFC\n";
+  std::string index =
+      "garbage line\n\n   \n"
+      "12\n"                  // an offset without a header text
+      "-5 FOAK27 PAFC\n"      // no such offset
+      "999999 FOAK27 PAFC\n"  // past the end of the bulletin file
+      "99999999999999999999999 FOAK27\n" +
+      std::string(600, '7') + " FOAK27\n" +  // a line longer than an entry
+      std::to_string(c) + " FOAK27 PAFC\n";
   int ind = open(kThree, index.c_str());
   ASSERT_EQ(PAR_search(ind, kNgm), 1);
   EXPECT_EQ(PAR_get_pos(ind), c);

@@ -36,8 +36,9 @@ ino_t inode_of(const std::string &path) {
 class Indexed : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir.write("name_conv", "plain   %D/%y%m%d%h_mos  -            0\n"
-                           "indexed %D/%y%m%d%h_mos  %D/%y%m%d%h_hdr 0\n");
+    dir.write("name_conv",
+              "plain   %D/%y%m%d%h_mos  -            0\n"
+              "indexed %D/%y%m%d%h_mos  %D/%y%m%d%h_hdr 0\n");
   }
 
   // Places a tests/data bulletin under the name of `run`, and its index.
@@ -187,11 +188,11 @@ TEST_F(Indexed, StaleIndexes) {
   // -a: an index whose last entry does not fit the file (its offset past
   // the end, at another line or another heading, or unreadable) is written
   // anew; an unfinished last line is replaced.
-  for (const std::string &index : std::vector<std::string>{"5 FOUS26 KWNO 010000\n9999 FOUS21 KWNO 010000/MAVNE1\n",
-                            "7 FOUS26 KWNO 010000/MAVWC0\n1503 FOUS21 KWNO 010000/MAVNE1\n",
-                            "7 FOUS26 KWNO 010000/MAVWC0\n1502 FOUS22 KWNO 010000/MAVNE1\n",
-                            "garbage\n", std::string(5000, 'x') + "\n", "",
-                            full + "1502 FOUS21 KW", full.substr(0, 34)}) {
+  for (const std::string &index :
+       std::vector<std::string>{"5 FOUS26 KWNO 010000\n9999 FOUS21 KWNO 010000/MAVNE1\n",
+                                "7 FOUS26 KWNO 010000/MAVWC0\n1503 FOUS21 KWNO 010000/MAVNE1\n",
+                                "7 FOUS26 KWNO 010000/MAVWC0\n1502 FOUS22 KWNO 010000/MAVNE1\n", "garbage\n",
+                                std::string(5000, 'x') + "\n", "", full + "1502 FOUS21 KW", full.substr(0, 34)}) {
     dir.write("14010100_hdr", index);
     Output o = qelindex({"-a", "-o", "14010100_hdr", "14010100_mos"}, dir.path());
     EXPECT_EQ(o.status, 0) << o.err;
@@ -228,8 +229,7 @@ TEST(Qelindex, AppendAddsOnlyTheNewProducts) {
   std::string grown = two + feed + "\n" + feed;
   EXPECT_EQ(index_after(grown), "7 FOUS26 KWNO 010000/MAVWC0\n1502 FOUS21 KWNO 010000/MAVNE1\n" +
                                     std::to_string(two.size() + 11) + " FEUS23 KWNO 101200/MEXNC1\n" +
-                                    std::to_string(two.size() + feed.size() + 1 + 11) +
-                                    " FEUS23 KWNO 101200/MEXNC1\n");
+                                    std::to_string(two.size() + feed.size() + 1 + 11) + " FEUS23 KWNO 101200/MEXNC1\n");
   // All in place, and the same as the index of the whole file.
   EXPECT_EQ(inode_of(dir.file("idx")), ino);
   EXPECT_EQ(qelindex({"bulletin"}, dir.path()).out, read_file(dir.file("idx")));
@@ -282,8 +282,10 @@ TEST(SearchShortcut, FindsWhatTheMatcherFindsWithAndWithoutIndex) {
   const char *patterns[] = {"(FOUS14|FOAK2[56789])", "FO[UC][ENMW][678]", "[^Q]", "(|Z)", "*K", "_X", "(**|Q)"};
   auto hits = [&](bool indexed, M_type level) {
     std::string found;
-    if (indexed) dir.write("14010100_hdr", index);
-    else std::filesystem::remove(dir.file("14010100_hdr"));
+    if (indexed)
+      dir.write("14010100_hdr", index);
+    else
+      std::filesystem::remove(dir.file("14010100_hdr"));
     qeltest::capture([&] {
       MESS_set(0, level);
       for (const char *p : patterns) {

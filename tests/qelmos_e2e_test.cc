@@ -231,8 +231,7 @@ TEST_F(Bulletins, OffHourRunsAndBlocksWithoutHeading) {
   // A day of a feed: the 00Z product, then an 18Z one whose X/N, P12 and
   // Q12 end at 18, 30, ... and whose T12 pairs end at 24, 36, ... 66. The
   // run given with "#" chooses the block, in a file of the user's own name.
-  dir.write("day.txt", read_file(data_file("gfs_mav_fous26_00z.txt")) +
-                           read_file(data_file("gfs_mav_18z_hand.txt")));
+  dir.write("day.txt", read_file(data_file("gfs_mav_fous26_00z.txt")) + read_file(data_file("gfs_mav_18z_hand.txt")));
   o = qelmos({"-mo", "gfs", "-id", "KEED", "-pa", "full", "-me", "out3", "day.txt#2014010118"});
   EXPECT_EQ(o.out, expected("gfs_keed_18z_full_out3.txt"));
   // The compact line takes the twelve-hour values of hours 18, 30 and 42.

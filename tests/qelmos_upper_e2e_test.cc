@@ -81,9 +81,9 @@ TEST_F(UpperAir, MissingStationsEndWithStatus30) {
     const char *bulletin, *model, *id;
   } cases[] = {
       {"nam_fous61_upper_air_00z.txt", "nam_ua", "XYZ"},
-      {"nam_fous61_upper_air_00z.txt", "nam_ua", "KBTVX"},  // longer than any identifier
+      {"nam_fous61_upper_air_00z.txt", "nam_ua", "KBTVX"},   // longer than any identifier
       {"ngm_fous_upper_air_handmade.txt", "ngm_ua", "ALB"},  // walks past the empty right half
-      {"nam_fous61_upper_air_06z.txt", "ngm_ua", "BOS"},    // no NGM product in the file
+      {"nam_fous61_upper_air_06z.txt", "ngm_ua", "BOS"},     // no NGM product in the file
       {"mrf_extended_fous20_handmade.txt", "mrfx", "KXYZ"},
   };
   for (const Case &c : cases) {

@@ -38,9 +38,8 @@ std::string domain(const char *text) {
   Domain d;
   int r = DOM_decode(text, &d);
   char out[300];
-  snprintf(out, sizeof out, "%d: %d %g %g %g %g %g %g %g %g %g %g %d %d %d", r, d.proj, d.plat, d.plon,
-           d.param[0], d.param[1], d.param[2], d.param[3], d.clat, d.clon, d.dx, d.dy, d.nx, d.ny,
-           d.ellipse);
+  snprintf(out, sizeof out, "%d: %d %g %g %g %g %g %g %g %g %g %g %d %d %d", r, d.proj, d.plat, d.plon, d.param[0],
+           d.param[1], d.param[2], d.param[3], d.clat, d.clon, d.dx, d.dy, d.nx, d.ny, d.ellipse);
   return out;
 }
 
@@ -73,10 +72,10 @@ class RegionFiles : public ::testing::Test {
 }  // namespace
 
 TEST(DomProjStr, KeywordTable) {
-  const char *const words[] = {"ll",    "LAT",   "latlon", "polar", "pol",   "ps",  "sat",  "lamb", "lc",
-                               "la",    "gn",    "or",     "mo",    "me",    "pix", "xy",   "xlogy", "xlogp",
-                               "cat",   "skewt", "ema",    "teph",  "rteph", "therm", "stuve", "hodo",
-                               "vert",  "xp",    "xp:1",   "xpx",   "zoom",  "size", "MISS", "misses", "q",  ""};
+  const char *const words[] = {"ll",  "LAT",   "latlon", "polar", "pol",   "ps",    "sat",    "lamb",  "lc",
+                               "la",  "gn",    "or",     "mo",    "me",    "pix",   "xy",     "xlogy", "xlogp",
+                               "cat", "skewt", "ema",    "teph",  "rteph", "therm", "stuve",  "hodo",  "vert",
+                               "xp",  "xp:1",  "xpx",    "zoom",  "size",  "MISS",  "misses", "q",     ""};
   std::string got;
   for (const char *w : words) got += std::to_string(DOM_proj_str(w)) + " ";
   EXPECT_EQ(got, "2 2 2 1 -1 1 9 4 4 8 6 5 7 3 99 20 22 22 24 40 42 43 44 40 41 23 22 25 25 -1 50 51 -9999 -1 -1 -1 ");
@@ -195,9 +194,9 @@ TEST_F(RegionFiles, DecodeRefusesBadText) {
   for (int i = 0; i < 1000; i++) commas += "1,";
   const std::string bad[] = {
       "xyz,1",
-      "id:KNONE",                // a station not in the database
-      "ps,1e999,-95,1.5",        // no finite number
-      "40,-95,99999999999,17",   // no int
+      "id:KNONE",               // a station not in the database
+      "ps,1e999,-95,1.5",       // no finite number
+      "40,-95,99999999999,17",  // no int
       commas + "1",
       "40," + std::string(10000, '9'),
   };

@@ -56,7 +56,7 @@ TEST(ConvHour, RequestedTimeForms) {
       {"#20", t("20", U, U, U, U)},        // the position moves by 4 anyway
       {"#2026x1", t("2026", U, U, U, U)},  // stops at a non-digit
       {"#x", t(U, U, U, U, U)},
-      {"5d12", t(U, U, "5", U, U)},        // the 4-character form comes first
+      {"5d12", t(U, U, "5", U, U)},  // the 4-character form comes first
       {"5d12:00", t(U, U, "5", "12", "0")},
       {"2d", t(U, U, "2", U, U)},
       {":45", t(U, U, U, U, "45")},

@@ -84,8 +84,7 @@ TEST(HelpPage, ToolPageLineByLine) {
 TEST(HelpPage, FollowsTheMessageLevel) {
   TempDir dir;
   std::vector<std::string> env = {"qeldefault=" + dir.file("none")};
-  for (const std::vector<std::string> &args :
-       {std::vector<std::string>{"-h", "-me", "none"}, {"-me=none", "-h"}}) {
+  for (const std::vector<std::string> &args : {std::vector<std::string>{"-h", "-me", "none"}, {"-me=none", "-h"}}) {
     auto o = run_qelmos(args, "", env, dir.path());
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.out + o.err, "");

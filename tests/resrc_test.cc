@@ -36,11 +36,10 @@ namespace {
 
 // This tool's lists, in its order of registration.
 res_type kKey[] = {
-    RES_help,       RES_batch,     RES_message,    RES_file_path,  RES_data_path, RES_con_path,
-    RES_grid_path,  RES_raw_path,  RES_image_path, RES_watch_path, RES_text_path, RES_model_path,
-    RES_sat_path,   RES_city_file, RES_stat_prior, RES_name_conv,  RES_in_file,   RES_out_file,
-    RES_file_param, RES_model,     RES_output,     RES_current,    RES_hour,      RES_num_hour,
-    RES_identifier, RES_variable,  RES_parameter,  RES_null,
+    RES_help,       RES_batch,      RES_message,    RES_file_path,  RES_data_path,  RES_con_path,  RES_grid_path,
+    RES_raw_path,   RES_image_path, RES_watch_path, RES_text_path,  RES_model_path, RES_sat_path,  RES_city_file,
+    RES_stat_prior, RES_name_conv,  RES_in_file,    RES_out_file,   RES_file_param, RES_model,     RES_output,
+    RES_current,    RES_hour,       RES_num_hour,   RES_identifier, RES_variable,   RES_parameter, RES_null,
 };
 res_type kPos[] = {RES_filename, RES_null};
 
@@ -217,12 +216,10 @@ TEST_F(Registry, OptionMatchingInTableOrder) {
     const char *resource;
   };
   const Case cases[] = {
-      {{"-me", "mess"}, "message"},        {{"-m", "mess"}, "message"},
-      {{"-me=mess"}, "message"},           {{"--me", "mess"}, "message"},
-      {{"-message", "mess"}, "message"},   {{"-MESS", "mess"}, "message"},
-      {{"-model", "eta"}, "model"},        {{"-mod", "/m"}, "model_path"},
-      {{"-mode", "/m"}, "model_path"},     {{"-ID", "KDCA"}, "identifier"},
-      {{"-i", "KDCA"}, "image_path"},      {{"--pa=full"}, "parameter"},
+      {{"-me", "mess"}, "message"},    {{"-m", "mess"}, "message"},       {{"-me=mess"}, "message"},
+      {{"--me", "mess"}, "message"},   {{"-message", "mess"}, "message"}, {{"-MESS", "mess"}, "message"},
+      {{"-model", "eta"}, "model"},    {{"-mod", "/m"}, "model_path"},    {{"-mode", "/m"}, "model_path"},
+      {{"-ID", "KDCA"}, "identifier"}, {{"-i", "KDCA"}, "image_path"},    {{"--pa=full"}, "parameter"},
   };
   for (const Case &c : cases) {
     auto o = start(c.args, {"message", "model", "model_path", "identifier", "image_path", "parameter"});
@@ -269,7 +266,8 @@ TEST_F(Registry, ValuesGivenBackSkippedAndStoredAsTyped) {
 }
 
 TEST_F(Registry, DoubleDashOptionIsNeverTakenAsAValue) {
-  auto o = start({"-me", "--ba", "-pa", "--id=KDCA", "file"}, {"message", "batch", "parameter", "identifier", "filename"});
+  auto o =
+      start({"-me", "--ba", "-pa", "--id=KDCA", "file"}, {"message", "batch", "parameter", "identifier", "filename"});
   EXPECT_EQ(line(o, "message"), "");
   EXPECT_EQ(line(o, "batch"), "");
   EXPECT_EQ(line(o, "parameter"), "");
@@ -425,15 +423,33 @@ TEST_F(Registry, LargeDefaultsFilesAreReadInLinearTime) {
 
 TEST_F(Registry, EveryResourceHasItsOwnVariable) {
   const char *const own[][2] = {
-      {"help", "qelhelp"},         {"batch", "qelbatch"},           {"message", "qelmess"},
-      {"file_path", "qelfile"},    {"data_path", "qeldata"},        {"con_path", "qelcon"},
-      {"grid_path", "qelgrid"},    {"raw_path", "qelraw"},          {"image_path", "qelimage"},
-      {"watch_path", "qelwatch"},  {"text_path", "qeltext"},        {"model_path", "qelmpath"},
-      {"sat_path", "qelsat"},      {"city_file", "qelcity"},        {"stat_prior", "qelprior"},
-      {"name_conv", "qelnameconv"}, {"in_file", "qelinfile"},       {"out_file", "qeloutfile"},
-      {"file_param", "qelfileparam"}, {"model", "qelmodel"},        {"output", "qelout"},
-      {"current", "qelcurrent"},   {"hour", "qelhour"},             {"num_hour", "qelnumhour"},
-      {"identifier", "qelident"},  {"variable", "qelvar"},          {"parameter", "qelparam"},
+      {"help", "qelhelp"},
+      {"batch", "qelbatch"},
+      {"message", "qelmess"},
+      {"file_path", "qelfile"},
+      {"data_path", "qeldata"},
+      {"con_path", "qelcon"},
+      {"grid_path", "qelgrid"},
+      {"raw_path", "qelraw"},
+      {"image_path", "qelimage"},
+      {"watch_path", "qelwatch"},
+      {"text_path", "qeltext"},
+      {"model_path", "qelmpath"},
+      {"sat_path", "qelsat"},
+      {"city_file", "qelcity"},
+      {"stat_prior", "qelprior"},
+      {"name_conv", "qelnameconv"},
+      {"in_file", "qelinfile"},
+      {"out_file", "qeloutfile"},
+      {"file_param", "qelfileparam"},
+      {"model", "qelmodel"},
+      {"output", "qelout"},
+      {"current", "qelcurrent"},
+      {"hour", "qelhour"},
+      {"num_hour", "qelnumhour"},
+      {"identifier", "qelident"},
+      {"variable", "qelvar"},
+      {"parameter", "qelparam"},
       {"filename", "qelfilename"},
   };
   std::vector<std::string> env, show;
@@ -461,9 +477,10 @@ TEST_F(Registry, CollectingPositionalDefinition) {
 
 TEST_F(Registry, NoLoopWindowRunning) {
   auto o = start({}, {"model"}, {"qeldefault=#" + wk(1) + ":#" + wk(2) + "x"});
-  EXPECT_EQ(o.err,
-            "RAVizir window: " + wk(1) + " not running or no message queue exists\n"
-            "RAVizir window: " + wk(2) + "x not running or no message queue exists\n");
+  EXPECT_EQ(o.err, "RAVizir window: " + wk(1) +
+                       " not running or no message queue exists\n"
+                       "RAVizir window: " +
+                       wk(2) + "x not running or no message queue exists\n");
   EXPECT_EQ(line(o, "model"), "unset");
 
   // No number, or not a number: no window, and no private queue that would
@@ -505,8 +522,8 @@ TEST_F(Registry, LoopWindowValuesAndSettings) {
   auto o = start({"-id", "KIND", "-xyz", "3"}, {"model", "model_path", "output", "parameter", "identifier"},
                  {"qeldefault=" + dir.file("defs") + ":#" + wk(11), "qelparam=prdash"});
   EXPECT_EQ(o.err, "unknown option -xyz\n");
-  EXPECT_EQ(line(o, "model"), "eta");         // from the window
-  EXPECT_EQ(line(o, "model_path"), "/w");     // the window comes after the file
+  EXPECT_EQ(line(o, "model"), "eta");      // from the window
+  EXPECT_EQ(line(o, "model_path"), "/w");  // the window comes after the file
   EXPECT_EQ(line(o, "output"), "table");
   EXPECT_EQ(line(o, "parameter"), "prdash");  // the environment beats the window
   EXPECT_EQ(line(o, "identifier"), "KIND");
@@ -514,11 +531,11 @@ TEST_F(Registry, LoopWindowValuesAndSettings) {
   // Every definition is asked for in table order; the window is given what
   // it lacks and the registry holds, then the matched options, then "quit".
   std::string want;
-  for (const char *name : {"help",       "batch",      "message",    "file_path", "data_path",  "con_path",
-                           "grid_path",  "raw_path",   "image_path", "watch_path", "text_path", "model_path",
-                           "sat_path",   "city_file",  "stat_prior", "name_conv", "in_file",    "out_file",
-                           "file_param", "model",      "output",     "current",   "hour",       "num_hour",
-                           "identifier", "variable",   "parameter",  "filename"})
+  for (const char *name :
+       {"help",       "batch",      "message",    "file_path",  "data_path",  "con_path",  "grid_path",
+        "raw_path",   "image_path", "watch_path", "text_path",  "model_path", "sat_path",  "city_file",
+        "stat_prior", "name_conv",  "in_file",    "out_file",   "file_param", "model",     "output",
+        "current",    "hour",       "num_hour",   "identifier", "variable",   "parameter", "filename"})
     want += std::string("query res ") + name + "\n";
   want += "set res output table\nset res identifier KIND\nquit\n";
   EXPECT_EQ(qeltest::read_file(log), want);
@@ -561,8 +578,7 @@ namespace {
 // code 1, all on connection 3.
 class FakePeer {
  public:
-  FakePeer(key_t key, const std::string &handshake, const std::vector<std::string> &replies,
-           useconds_t gap = 0) {
+  FakePeer(key_t key, const std::string &handshake, const std::vector<std::string> &replies, useconds_t gap = 0) {
     queue_ = msgget(key, IPC_CREAT | IPC_EXCL | 0600);
     if (queue_ < 0) return;
     pid_ = fork();

@@ -64,7 +64,7 @@ TEST(StringEdit, CleaningAndCase) {
   EXPECT_EQ(edited(wstrim_string, "a \r\nb \n"), "a b");
   EXPECT_EQ(edited(wsstrip_string, "\ra\r\nb \n"), "ab ");
   EXPECT_EQ(edited(clean_line, "A\tB\r\r"), "A B");
-  EXPECT_EQ(edited(clean_line, "ab  \x01\n"), "ab  ");      // trailing blanks stay
+  EXPECT_EQ(edited(clean_line, "ab  \x01\n"), "ab  ");          // trailing blanks stay
   EXPECT_EQ(edited(clean_line, "\x80x\x7f\xb0\n"), " x\x7f ");  // high bytes become blanks
   EXPECT_EQ(edited(clean_line, "\x01\x02"), "");
   EXPECT_EQ(edited(up_string, "gfs-mos 2"), "GFS-MOS 2");

@@ -46,9 +46,8 @@ Output run_child(const std::function<void()> &fn, const std::string &input = "")
 /// Runs a program with arguments, standard input `input`, a clean
 /// environment (PATH, HOME, TMPDIR only) plus `env` ("NAME=value"), in
 /// directory `cwd` when given.
-Output run_program(const std::string &program, const std::vector<std::string> &args,
-                   const std::string &input = "", const std::vector<std::string> &env = {},
-                   const std::string &cwd = "");
+Output run_program(const std::string &program, const std::vector<std::string> &args, const std::string &input = "",
+                   const std::vector<std::string> &env = {}, const std::string &cwd = "");
 
 /// Runs the built qelmos binary as run_program does.
 Output run_qelmos(const std::vector<std::string> &args, const std::string &input = "",

@@ -76,7 +76,12 @@ TEST(Prompts, ExitEndsTheProcessWithStatus0) {
     EXPECT_EQ(o.status, 0) << answer;
     EXPECT_EQ(o.out, "? ") << answer;
   }
-  auto o = run_child([] { QEL_promptf("n? "); printf("returned"); }, "exit\n");
+  auto o = run_child(
+      [] {
+        QEL_promptf("n? ");
+        printf("returned");
+      },
+      "exit\n");
   EXPECT_EQ(o.out, "n? ");
 }
 
@@ -131,7 +136,7 @@ TEST(Promptf, NumbersRetriesAndEmptyAnswers) {
 TEST(SetCommand, WhatCountsAsACommand) {
   EXPECT_EQ(QEL_set_command(nullptr), 0);
   EXPECT_EQ(QEL_set_command("KEED"), 0);
-  EXPECT_EQ(QEL_set_command(" set model eta"), 0);  // commands start the answer
+  EXPECT_EQ(QEL_set_command(" set model eta"), 0);   // commands start the answer
   EXPECT_EQ(QEL_set_command("Set\tmodel\teta"), 1);  // only blanks and "=" end the name
   EXPECT_STREQ(RES_get("model\teta"), "");
   EXPECT_EQ(QEL_set_command("set abcdefghijklmnopqrstuvwxyz=v w"), 1);  // the name is cut to 19

@@ -75,10 +75,14 @@ int main(int argc, char **argv) {
       break;
     }
     if (i + 1 >= argc) break;
-    if (a == "-n") runs = atoi(argv[++i]);
-    else if (a == "-p") prep = argv[++i];
-    else if (a == "-o") out = argv[++i];
-    else break;
+    if (a == "-n")
+      runs = atoi(argv[++i]);
+    else if (a == "-p")
+      prep = argv[++i];
+    else if (a == "-o")
+      out = argv[++i];
+    else
+      break;
   }
   if (i >= argc || !out || runs < 1) {
     fprintf(stderr, "usage: benchtime [-n RUNS] [-p PREP] -o OUT -- COMMAND [ARG...]\n");

@@ -123,12 +123,12 @@ void gfs_product(std::string &out) {
 }
 
 void other_product(std::string &out) {
-  static const char *const words[] = {"THE", "FRONT", "WILL", "MOVE", "ACROSS", "AREA", "TONIGHT", "WITH",
-                                      "SHOWERS", "AND", "A", "FEW", "STORMS", "CLEARING", "BY", "MORNING"};
+  static const char *const words[] = {"THE",     "FRONT", "WILL", "MOVE", "ACROSS", "AREA",     "TONIGHT", "WITH",
+                                      "SHOWERS", "AND",   "A",    "FEW",  "STORMS", "CLEARING", "BY",      "MORNING"};
   if (pick(2) == 0) {
     char header[32];
-    snprintf(header, sizeof header, "FXUS6%d K%s %02d%02d00", pick(10), station_id().substr(1).c_str(),
-             1 + pick(28), pick(24));
+    snprintf(header, sizeof header, "FXUS6%d K%s %02d%02d00", pick(10), station_id().substr(1).c_str(), 1 + pick(28),
+             pick(24));
     open_product(out, header, "AFDXXX");
     int paragraphs = 3 + pick(8);
     for (int p = 0; p < paragraphs; p++) {
@@ -158,7 +158,6 @@ void other_product(std::string &out) {
   close_product(out);
 }
 
-
 // ---------------------------------------------------------------------------
 // The feed mix (-f)
 
@@ -176,10 +175,10 @@ std::string digits_code(const char *prefix, int n) {
   return buf;
 }
 
-const char *const kWords[] = {"THE",   "FRONT",  "WILL",    "MOVE",     "ACROSS", "AREA",  "TONIGHT", "WITH",
-                              "SHOWERS", "AND",  "A",       "FEW",      "STORMS", "CLEARING", "BY",  "MORNING",
-                              "HIGH",  "PRESSURE", "BUILDS", "SOUTHWEST", "WINDS", "GUSTS", "UP",    "TO",
-                              "MPH",   "CHANCE", "OF",      "RAIN",     "SNOW",   "LOWS",  "IN",     "UPPER"};
+const char *const kWords[] = {"THE",     "FRONT",    "WILL",   "MOVE",      "ACROSS", "AREA",     "TONIGHT", "WITH",
+                              "SHOWERS", "AND",      "A",      "FEW",       "STORMS", "CLEARING", "BY",      "MORNING",
+                              "HIGH",    "PRESSURE", "BUILDS", "SOUTHWEST", "WINDS",  "GUSTS",    "UP",      "TO",
+                              "MPH",     "CHANCE",   "OF",     "RAIN",      "SNOW",   "LOWS",     "IN",      "UPPER"};
 
 // Lines of words about `width` characters wide.
 void prose(std::string &out, int lines, size_t width) {
@@ -287,8 +286,8 @@ void shef_product(std::string &out) {
   int obs = 5 + pick(50);
   for (int i = 0; i < obs; i++) {
     char buf[96];
-    snprintf(buf, sizeof buf, ".A %s%d 0601 C DH%02d/HG %2d.%d/PP %d.%02d", station_id().substr(1).c_str(),
-             1 + pick(9), pick(24), pick(30), pick(10), pick(2), pick(100));
+    snprintf(buf, sizeof buf, ".A %s%d 0601 C DH%02d/HG %2d.%d/PP %d.%02d", station_id().substr(1).c_str(), 1 + pick(9),
+             pick(24), pick(30), pick(10), pick(2), pick(100));
     line(out, buf);
   }
 }
@@ -367,16 +366,26 @@ void feed_product(std::string &out) {
     gfs_product(out);
     return;
   }
-  if (p < 24) metar_product(out);
-  else if (p < 39) taf_product(out);
-  else if (p < 47) discussion_product(out);
-  else if (p < 52) zone_product(out);
-  else if (p < 63) statement_product(out);
-  else if (p < 77) shef_product(out);
-  else if (p < 83) climate_product(out);
-  else if (p < 88) marine_product(out);
-  else if (p < 90) nam_product(out);
-  else notice_product(out);
+  if (p < 24)
+    metar_product(out);
+  else if (p < 39)
+    taf_product(out);
+  else if (p < 47)
+    discussion_product(out);
+  else if (p < 52)
+    zone_product(out);
+  else if (p < 63)
+    statement_product(out);
+  else if (p < 77)
+    shef_product(out);
+  else if (p < 83)
+    climate_product(out);
+  else if (p < 88)
+    marine_product(out);
+  else if (p < 90)
+    nam_product(out);
+  else
+    notice_product(out);
   close_product(out);
 }
 
