@@ -14,7 +14,7 @@ PROGRAMS   = qelmos qelindex
 qelmos_BIN = $(BUILD)/qelmos
 qelindex_BIN = $(BUILD)/qelindex
 
-.PHONY: all build run install uninstall test test-plain test-asan bench fuzz clean
+.PHONY: all build run install uninstall test test-plain test-asan test-fuzz bench fuzz clean
 
 all: build
 
@@ -41,8 +41,10 @@ install:
 uninstall:
 	rm -f $(foreach p,$(PROGRAMS),$(DESTDIR)$(BINDIR)/$(p) $(DESTDIR)$(MAN1DIR)/$(p).1)
 
-# The whole suite, as a plain build and under the sanitizers.
-test: test-plain test-asan
+# The whole suite, as a plain build and under the sanitizers, then the
+# three fuzz targets for 10 seconds each (skipped, with a message, where
+# clang cannot build them).
+test: test-plain test-asan test-fuzz
 
 test-plain:
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
@@ -55,6 +57,9 @@ test-asan:
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	  ctest --output-on-failure --stop-on-failure -j $(JOBS)
+
+test-fuzz:
+	fuzz/build.sh check 10
 
 # The product reader's speed against grep on generated 100 MB feed files,
 # without and with a header index (BENCH_MB="100 1000" adds a 1 GB file).
