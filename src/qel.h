@@ -1,7 +1,8 @@
 // qel.h: the shared records, global flags, message levels and the common
-// modules of the package library (strings, messages, dates, file naming and
-// selection, bulletin product reading, the column scanner, process utilities,
-// the loop-window link and plot domains).
+// modules of the package library. The base first, which calls nothing above
+// itself (dates, messages, flags, strings, process utilities, the loop-window
+// link, file paths), then file naming and selection, bulletin product
+// reading, the column scanner and plot domains.
 //
 // Conventions: -9999 marks "not set" or "missing" everywhere; failures are
 // small integer results, never exceptions; fatal paths end through QEL_exit.
@@ -221,7 +222,7 @@ int fgetnline(FILE *ifile, char *string, int len);
 int fgetstring(FILE *ifile, char *string, int len);
 
 // ---------------------------------------------------------------------------
-// Process utilities (system.cc) and prompts (tools.cc)
+// Process utilities (system.cc)
 
 /// The package version: major.minor.patch, system and window system joined by "-".
 const char *QEL_version();
@@ -240,19 +241,6 @@ int QEL_set_prog(const char *path);
 int QEL_watch_output();
 /// Sleeps `secs` seconds (microsecond resolution). -1 for secs <= 0, else 0.
 int QEL_sleep(float secs);
-/// Interprets a prompt answer: 1 for a "set" command ("set name value" or
-/// "set name=value" stores a resource, a bare "set" lists them), 0 for no
-/// command; "exit" ends the process with status 0.
-int QEL_set_command(const char *string);
-/// Asks for one word of at most length - 1 characters (at least 1); stores
-/// it in `str` (or a new buffer of length + 1 bytes when `str` is null) and
-/// returns it, or null when no buffer can be had. An empty answer or the end
-/// of input leaves the buffer as it was.
-char *QEL_prompts(const char *prompt, char *str, int length);
-/// Asks for a real number and returns it (0 for an empty answer or the end
-/// of input); an answer that is not a number is asked again.
-float QEL_promptf(const char *prompt);
-
 // ---------------------------------------------------------------------------
 // Loop-window link (mqueue.cc)
 
@@ -329,6 +317,23 @@ int FILE_refuse_commands(const char *source);
 /// 1 when `name` is no "|command" or commands may run now; else warns
 /// "Command not run" with the source and returns 0.
 int FILE_command_ok(const char *name);
+
+// ---------------------------------------------------------------------------
+// Prompts (tools.cc): above the base, since a "set" typed at a prompt
+// changes a resource.
+
+/// Interprets a prompt answer: 1 for a "set" command ("set name value" or
+/// "set name=value" stores a resource, a bare "set" lists them), 0 for no
+/// command; "exit" ends the process with status 0.
+int QEL_set_command(const char *string);
+/// Asks for one word of at most length - 1 characters (at least 1); stores
+/// it in `str` (or a new buffer of length + 1 bytes when `str` is null) and
+/// returns it, or null when no buffer can be had. An empty answer or the end
+/// of input leaves the buffer as it was.
+char *QEL_prompts(const char *prompt, char *str, int length);
+/// Asks for a real number and returns it (0 for an empty answer or the end
+/// of input); an answer that is not a number is asked again.
+float QEL_promptf(const char *prompt);
 
 // ---------------------------------------------------------------------------
 // Naming conventions (files.cc) and input-file selection (files_select.cc)
