@@ -32,12 +32,17 @@ const char *const kPatterns[] = {
     "all",
 };
 
+// The file each input is written to, removed when the run ends.
+char temp_name[] = "/tmp/par_read_fuzz.XXXXXX";
+
+void remove_temp() { unlink(temp_name); }
+
 std::string temp_path() {
-  char tmpl[] = "/tmp/par_read_fuzz.XXXXXX";
-  int fd = mkstemp(tmpl);
+  int fd = mkstemp(temp_name);
   if (fd < 0) abort();
   close(fd);
-  return tmpl;
+  atexit(remove_temp);
+  return temp_name;
 }
 
 }  // namespace
