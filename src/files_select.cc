@@ -335,12 +335,12 @@ void match_template(const char *typed) {
   DATE_print(M_DEBUG, &s.file_date);
 }
 
-// Whether `p` is a whole time specification as FILE_set_current reads it:
+// Whether `p` is a whole time text as FILE_set_current reads it:
 // [#digits] [sign] [offset [sign]] [l|la [#count] [sign]] [offset], where
 // an offset is "N[d[H]][:M]" and every part may be left out (so the empty
 // text is one). A typed name beginning with "cu" or "la" is a time only
 // when the rest is one; "cut.txt" or "latest.txt" are names of files.
-bool is_time_spec(const char *p) {
+bool is_time_text(const char *p) {
   auto skip_digits = [&p] {
     while (is_digit_char(*p)) p++;
   };
@@ -380,9 +380,9 @@ bool is_time_spec(const char *p) {
   return *p == '\0';
 }
 
-// "la..." that is a time specification as a whole; "cu" followed by one.
-bool latest_word(const char *name) { return starts_ci(name, "la") && is_time_spec(name); }
-bool current_word(const char *name) { return starts_ci(name, "cu") && is_time_spec(name + 2); }
+// "la..." that is a time text as a whole; "cu" followed by one.
+bool latest_word(const char *name) { return starts_ci(name, "la") && is_time_text(name); }
+bool current_word(const char *name) { return starts_ci(name, "cu") && is_time_text(name + 2); }
 
 // Resolves a time text and reports the chosen name.
 void resolve_current(const char *when) {
