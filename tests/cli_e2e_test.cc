@@ -14,6 +14,7 @@
 #include "test_util.h"
 
 using qeltest::data_file;
+using qeltest::expected;
 using qeltest::Output;
 using qeltest::read_file;
 using qeltest::run_program;
@@ -29,7 +30,6 @@ Output qelmos(std::vector<std::string> args, const std::string &input = "", cons
   return qeltest::run_qelmos(args, input, env, cwd);
 }
 
-std::string expected(const std::string &name) { return read_file(data_file("expected/" + name)); }
 
 // The full path of a program on PATH, or "" when there is none.
 std::string on_path(const std::string &name) {

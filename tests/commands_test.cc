@@ -22,7 +22,7 @@ class Commands : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::copy_file(data_file("gfs_mav_fous26_00z.txt"), dir.file("14010100_mos"));
-    table = read_file(data_file("expected/gfs_keed.txt"));
+    table = qeltest::expected("gfs_keed.txt");
   }
 
   Output qelmos(const std::vector<std::string> &args, const std::vector<std::string> &env = {}) {

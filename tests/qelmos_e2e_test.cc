@@ -11,6 +11,7 @@
 #include "test_util.h"
 
 using qeltest::data_file;
+using qeltest::expected;
 using qeltest::Output;
 using qeltest::read_file;
 using qeltest::run_qelmos;
@@ -18,26 +19,7 @@ using qeltest::TempDir;
 
 namespace {
 
-// A data directory with a name convention file: "mos_dat" files are named
-// by the run's year, month, day and hour ("14010100_mos").
-class Bulletins : public ::testing::Test {
- protected:
-  void SetUp() override { dir.write("name_conv", "mos_dat %D/%y%m%d%h_mos - 0\n"); }
-
-  // Puts a tests/data bulletin into the directory under the name of `run`.
-  void place(const std::string &bulletin, const std::string &run) {
-    std::filesystem::copy_file(data_file(bulletin), dir.file(run + "_mos"),
-                               std::filesystem::copy_options::overwrite_existing);
-  }
-
-  Output qelmos(const std::vector<std::string> &args, const std::string &input = "") {
-    return run_qelmos(args, input, {}, dir.path());
-  }
-
-  static std::string expected(const std::string &name) { return read_file(data_file("expected/" + name)); }
-
-  TempDir dir;
-};
+class Bulletins : public ::testing::Test, public qeltest::BulletinDir {};
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "test_util.h"
 
 using qeltest::data_file;
+using qeltest::expected;
 using qeltest::Output;
 using qeltest::read_file;
 using qeltest::run_qelmos;
@@ -17,18 +18,7 @@ using qeltest::TempDir;
 
 namespace {
 
-class UpperAir : public ::testing::Test {
- protected:
-  void SetUp() override { dir.write("name_conv", "mos_dat %D/%y%m%d%h_mos - 0\n"); }
-
-  Output qelmos(const std::vector<std::string> &args, const std::string &input = "") {
-    return run_qelmos(args, input, {}, dir.path());
-  }
-
-  static std::string expected(const std::string &name) { return read_file(data_file("expected/" + name)); }
-
-  TempDir dir;
-};
+class UpperAir : public ::testing::Test, public qeltest::BulletinDir {};
 
 }  // namespace
 

@@ -57,6 +57,19 @@ int window_key(int n) { return 0x40000000 + (test_pid % 0x400000) * 128 + (n & 1
 
 std::string data_file(const std::string &name) { return std::string(QEL_TEST_DATA) + "/" + name; }
 
+std::string expected(const std::string &name) { return read_file(data_file("expected/" + name)); }
+
+BulletinDir::BulletinDir() { dir.write("name_conv", "mos_dat %D/%y%m%d%h_mos - 0\n"); }
+
+void BulletinDir::place(const std::string &bulletin, const std::string &run) {
+  std::filesystem::copy_file(data_file(bulletin), dir.file(run + "_mos"),
+                             std::filesystem::copy_options::overwrite_existing);
+}
+
+Output BulletinDir::qelmos(const std::vector<std::string> &args, const std::string &input) {
+  return run_qelmos(args, input, {}, dir.path());
+}
+
 Output capture(const std::function<void()> &fn) {
   TempDir dir;
   std::string out_path = dir.file("out"), err_path = dir.file("err");

@@ -59,6 +59,23 @@ std::string read_file(const std::string &path);
 /// The path of a file in tests/data.
 std::string data_file(const std::string &name);
 
+/// The text of tests/data/expected/NAME, checked by hand against its bulletin.
+std::string expected(const std::string &name);
+
+/// A data directory with a name convention file ("mos_dat" files are named
+/// by the run's year, month, day and hour: "14010100_mos"), where the built
+/// qelmos runs.
+class BulletinDir {
+ public:
+  BulletinDir();
+  /// Puts a tests/data bulletin into the directory under the name of `run`.
+  void place(const std::string &bulletin, const std::string &run);
+  /// Runs the built qelmos in the directory.
+  Output qelmos(const std::vector<std::string> &args, const std::string &input = "");
+
+  TempDir dir;
+};
+
 /// A System V queue key (a loop-window number) of this test process alone,
 /// the `n`th (0 to 127): keys differ between processes, so suites run at
 /// the same time on one machine never share a queue.
