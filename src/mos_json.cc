@@ -220,9 +220,11 @@ void iso_time(Writer &w, int64_t secs) {
   w.word(k.text);
 }
 
-// Opens the object with its station, model, product and run; returns the
-// run in seconds, or -1 when neither the bulletin nor the file gives it.
-int64_t head(Writer &w, const char *id, Date *date) {
+// Opens the object with its station, model, product and run, then the
+// array of its rows under `rows`; returns the run in seconds, or -1 when
+// neither the bulletin nor the file gives it.
+template <size_t N>
+int64_t head(Writer &w, const char *id, Date *date, const char (&rows)[N]) {
   w.open('{');
   w.key("station"), w.text(id);
   w.key("model"), w.word(model_word(FLAG_get(FLAG_MODEL)));
@@ -236,6 +238,8 @@ int64_t head(Writer &w, const char *id, Date *date) {
     base = DATE_num_sec(&d);
   }
   w.key("run"), iso_time(w, base);
+  w.key(rows);
+  w.open('[');
   return base;
 }
 
@@ -267,7 +271,9 @@ void scaled(Writer &w, const char (&k)[N], int v, double div) {
   w.real(v / div);
 }
 
+// Closes the rows and the object, and prints the line.
 void put(Writer &w) {
+  w.close(']');
   w.close('}');
   MESS_print(M_PRINT, "%s", w.line());
 }
@@ -277,9 +283,7 @@ void put(Writer &w) {
 int MOS_json(Date *date, MOS_report *report) {
   MOS_report &r = *report;
   Writer w;
-  int64_t base = head(w, r.id, date);
-  w.key("forecasts");
-  w.open('[');
+  int64_t base = head(w, r.id, date, "forecasts");
   int num = r.num < 0 ? 0 : r.num > MOS_SLOTS ? MOS_SLOTS : r.num;
   for (int i = 0; i < num; i++) {
     w.open('{');
@@ -315,7 +319,6 @@ int MOS_json(Date *date, MOS_report *report) {
     w.field("snow_cat", r.qsf12[i]);
     w.close('}');
   }
-  w.close(']');
   put(w);
   return 0;
 }
@@ -323,9 +326,7 @@ int MOS_json(Date *date, MOS_report *report) {
 int MOSU_json(Date *date, MOSU_report *report) {
   MOSU_report &r = *report;
   Writer w;
-  int64_t base = head(w, r.id, date);
-  w.key("forecasts");
-  w.open('[');
+  int64_t base = head(w, r.id, date, "forecasts");
   int rows = MOSU_rows(report);
   for (int row = 0; row < rows; row++) {
     w.open('{');
@@ -347,7 +348,6 @@ int MOSU_json(Date *date, MOSU_report *report) {
     w.field("rh3_pct", r.rh[row][3]);
     w.close('}');
   }
-  w.close(']');
   put(w);
   return 0;
 }
@@ -355,9 +355,7 @@ int MOSU_json(Date *date, MOSU_report *report) {
 int MOSM_json(Date *date, MOSM_report *report) {
   MOSM_report &r = *report;
   Writer w;
-  int64_t base = head(w, r.id, date);
-  w.key("days");
-  w.open('[');
+  int64_t base = head(w, r.id, date, "days");
   // Temperatures of 999 are the bulletin's missing values too.
   auto temp = [](int v) { return v > 900 ? QEL_MISS : v; };
   for (int d = 0; d < 8; d++) {
@@ -376,7 +374,6 @@ int MOSM_json(Date *date, MOSM_report *report) {
     w.pair("snow_cond_pct", r.pos12[d][0], r.pos12[d][1]);
     w.close('}');
   }
-  w.close(']');
   put(w);
   return 0;
 }

@@ -25,33 +25,47 @@ struct Run {
   Date date{};
 };
 
-// Upper-air reader state.
-struct UpperState {
+// What each reader keeps of the station located last and of the product
+// being read.
+struct Place {
   int num = -1;                   // station number located last
   long pos = 0;                   // position of that station's first line
-  long next_pos = -1;             // first line of the next pair, when the rows ran into it
   Run product;                    // run of the product being read
   Run located;                    // run of the product of the station located last
   char heading[81] = "";          // heading line of the product being read
   char located_heading[81] = "";  // and of the station located last
+
+  // A new product begins at its heading line; its run is unknown until
+  // its lines name it.
+  void begin_product(const char *line) {
+    product = {};
+    str_copy(heading, line, sizeof heading);
+  }
+  // The station whose first line was just read belongs to the product being read.
+  void locate(int ind) {
+    pos = PAR_get_pos(ind);
+    located = product;
+    str_copy(located_heading, heading, sizeof located_heading);
+  }
+  // Station `statnum` is the one located last; its run and heading are the readers' record.
+  void settle(int statnum) {
+    num = statnum;
+    MOS_set_run(located.known ? &located.date : nullptr);
+    MOS_set_product(located_heading);
+  }
+};
+
+// Upper-air reader state.
+struct UpperState : Place {
+  long next_pos = -1;  // first line of the next pair, when the rows ran into it
 };
 UpperState upper;
 
 // Extended-range reader state.
-struct ExtendedState {
-  int num = -1;
-  long pos = 0;
-  Run product;
-  Run located;
-  char heading[81] = "";
-  char located_heading[81] = "";
-};
-ExtendedState extended;
+Place extended;
 
 constexpr int kRightHalf = 36;  // column of the odd station of a pair
 constexpr int kMaxRows = 13;    // rows of a MOSU_report
-
-void record_run(const Run &run) { MOS_set_run(run.known ? &run.date : nullptr); }
 
 // Two-digit years of product lines: below 50 are 20xx, the others 19xx.
 int full_year(int year) {
@@ -145,8 +159,7 @@ UpperFamily upper_family(int code) {
 // product line is read.
 bool search_upper(int ind, const char *pattern) {
   if (PAR_search(ind, pattern) == -1) return false;
-  upper.product = {};
-  str_copy(upper.heading, PAR_get_product(ind), sizeof upper.heading);
+  upper.begin_product(PAR_get_product(ind));
   return true;
 }
 
@@ -172,8 +185,7 @@ bool locate_pair(int ind, const char *pattern, bool first, char *line, int *n) {
       if (got == 0) continue;  // a blank line, or the end of the product: the status tells
     }
     if (PAR_cmp(line, "", pattern) == 0) {
-      upper.product = {};  // the next product's header, with no end line before it
-      str_copy(upper.heading, line, sizeof upper.heading);
+      upper.begin_product(line);  // the next product's header, with no end line before it
       continue;
     }
     if (starts_with(line, "OUTPUT FROM")) {
@@ -244,13 +256,9 @@ int MOSU_read(int ind, MOSU_report *report, int type, int *statnum) {
     n = 3;
   } else {
     if (!locate_pair(ind, f.pattern, *statnum == 0, line, &n)) return -1;
-    upper.pos = PAR_get_pos(ind);
-    upper.located = upper.product;
-    str_copy(upper.located_heading, upper.heading, sizeof upper.located_heading);
+    upper.locate(ind);
   }
-  upper.num = *statnum;
-  record_run(upper.located);
-  MOS_set_product(upper.located_heading);
+  upper.settle(*statnum);
   MESS_print(M_DEBUGA, "ID: %d %ld %s\n", PAR_get_status(ind), upper.pos, from_column(line, c));
 
   copy_word(from_column(line, c), report->id, 3);
@@ -418,8 +426,7 @@ void finish_extended(MOSM_report *r) {
 
 bool search_extended(int ind, const char *pattern) {
   if (PAR_search(ind, pattern) == -1) return false;
-  extended.product = {};
-  str_copy(extended.heading, PAR_get_product(ind), sizeof extended.heading);
+  extended.begin_product(PAR_get_product(ind));
   return true;
 }
 
@@ -440,8 +447,7 @@ bool locate_station(int ind, const char *pattern, int skip, bool first, char *li
     if (got == 0) continue;
     if (PAR_cmp(line, "", pattern) == 0) {
       // The next product's header, after a blank line only.
-      extended.product = {};
-      str_copy(extended.heading, line, sizeof extended.heading);
+      extended.begin_product(line);
       to_skip = skip;
       continue;
     }
@@ -478,13 +484,9 @@ int MOSM_read(int ind, MOSM_report *report, int type, int *statnum) {
     n = 3;
   } else {
     if (!locate_station(ind, pattern, skip, *statnum == 0, line, &n)) return -1;
-    extended.pos = PAR_get_pos(ind);
-    extended.located = extended.product;
-    str_copy(extended.located_heading, extended.heading, sizeof extended.located_heading);
+    extended.locate(ind);
   }
-  extended.num = *statnum;
-  record_run(extended.located);
-  MOS_set_product(extended.located_heading);
+  extended.settle(*statnum);
   MESS_print(M_DEBUGA, "ID: %d %s\n", PAR_get_status(ind), line);
 
   copy_word(line, report->id, 4);
