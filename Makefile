@@ -1,4 +1,6 @@
-# The two commands a new user needs: `make run` and `make test`.
+# The two commands a new user needs: `make run` and `make test`. Each
+# first installs the Debian packages it needs where they are missing
+# (tools/install-deps holds their one list).
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
@@ -29,10 +31,12 @@ build_targets = @test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMA
 # The tool's main job on the sample bulletins in data/: a station's table.
 # Only the tool is built, not the test suite.
 run:
+	@tools/install-deps build
 	$(build_targets) qelmos
 	./$(BUILD)/qelmos -fp data -dp data -if gfs_mos -id KEED 14010100
 
 install:
+	@tools/install-deps build
 	$(build_targets) $(PROGRAMS)
 	install -d $(DESTDIR)$(BINDIR) $(DESTDIR)$(MAN1DIR)
 	$(foreach p,$(PROGRAMS),install -m 755 $($(p)_BIN) $(DESTDIR)$(BINDIR)/$(p) && \
@@ -44,7 +48,9 @@ uninstall:
 # The whole suite, as a plain build and under the sanitizers, then the
 # three fuzz targets for 10 seconds each (skipped, with a message, where
 # clang cannot build them).
-test: test-plain test-asan test-fuzz
+test:
+	@tools/install-deps test
+	@$(MAKE) --no-print-directory test-plain test-asan test-fuzz
 
 test-plain:
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
