@@ -44,9 +44,19 @@ void close_pfile() {
 }
 
 // Opens `name` as the message file in `mode` and selects destination `out`.
+// A file that is refused (a command from a source that may not run one) or
+// cannot be opened is named in a warning, and messages go to the screen as
+// they would without a message file: "file only" must not mean "nowhere".
 void open_message_file(const char *name, const char *mode, int out) {
   close_pfile();
+  st.out = 1;
+  if (!FILE_command_ok(name)) return;  // warned "Command not run"
+  errno = 0;
   st.pfile = FILE_open(name, mode);
+  if (!st.pfile) {
+    MESS_print(M_WARN, "cannot open message file %s: %s\n", name, errno ? strerror(errno) : "not opened");
+    return;
+  }
   st.out = out;
 }
 

@@ -200,10 +200,10 @@ int MOS_print(Date *date, MOS_report *report) {
     print_float(M_PRINT, cil, cil != QEL_MISS && cil < 500, " %3.0f", "   -", "    ");
     const char *cov = cover_text(r.cover[i]);
     MESS_print(M_PRINT, "%s", cov ? cov : opts.miss_dash ? "   - " : "     ");
-    // Under a mile the visibility keeps one decimal ("0.4"); the NGM's
-    // categories keep their whole miles.
+    // Under a mile the visibility keeps one decimal ("0.4", the NGM's
+    // quarter mile "0.2"), so that no table shows a mile for less.
     float vis = MOS_vis(report, i);
-    const char *vis_format = vis < 1 && r.model != MOS_NGM ? "%3.1f " : "%3.0f ";
+    const char *vis_format = vis < 1 ? "%3.1f " : "%3.0f ";
     print_float(M_PRINT, vis, vis != QEL_MISS && vis < 500, vis_format, "  - ", "    ");
     char wx[5];
     MOS_weather6(report, i, wx);

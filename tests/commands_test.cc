@@ -78,6 +78,9 @@ TEST_F(Commands, DefaultsFilesOfTheCurrentDirectoryRunNone) {
        {"qeldefault="},
        "Command not run: |>ran4 (from the defaults file .qeldef in the current directory)\n",
        30},
+      // A message file that cannot be opened: the messages stay on the screen too.
+      {".qeldef", "*message: \"fi=.\"\n", {"-mo", "gfs", "-id", "KEED", "14010100"}, {},
+       "cannot open message file .: Is a directory\n", 0},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.file);
@@ -86,6 +89,10 @@ TEST_F(Commands, DefaultsFilesOfTheCurrentDirectoryRunNone) {
     Output o = qelmos(c.args, c.env);
     EXPECT_EQ(o.status, c.status);
     EXPECT_EQ(o.err, std::string(c.warning) + (c.status == 30 ? "No data found!\n" : ""));
+    // A refused or unopened message file ("fi": the file only) loses no output.
+    if (c.status == 0) {
+      EXPECT_NE(o.out.find(table.substr(table.find(" HOUR"))), std::string::npos) << o.out;
+    }
     EXPECT_EQ(ran(), "");
   }
   // The refused message file of a "dfi" item leaves the messages on the screen.
