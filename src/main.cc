@@ -105,6 +105,7 @@ int main(int argc, char **argv) {
   MOS_in_file();
   FILE_get_file_only("Enter the MOS filename: ", filename);
   FILE_get_date(&datim);
+  MOS_find_model(&datim);
 
   // Batch mode never waits for an answer.
   const char *id_string = RES_get("identifier");
@@ -122,26 +123,24 @@ int main(int argc, char **argv) {
 
   MESS_print(M_MESS, "Searching for: %s...\n", id_string);
 
-  const char *header = nullptr;
-  switch (FLAG_get(FLAG_MODEL)) {
-    case MOS_NGM: header = "  NGM MOS data for %s\nInitial time: %s\n\n"; break;
-    case MOS_ETA: header = "  ETA MOS data for %s\nInitial time: %s\n\n"; break;
-    case MOS_NAM: header = "  NAM MOS data for %s\nInitial time: %s\n\n"; break;
-    case MOS_AVN: header = "  AVN MOS data for %s\nInitial time: %s\n\n"; break;
-    case MOS_MRF: header = "  MRF MOS data for %s\nInitial time: %s\n\n"; break;
-    case MOS_GFS: header = "  GFS MOS data for %s\nInitial time: %s\n\n"; break;
-    case MOS_GFSX: header = "  GFSX MOS data for %s\nInitial time: %s\n\n"; break;
+  const char *header = "  %s data for %s\nInitial time: %s\n\n";
+  const int code = FLAG_get(FLAG_MODEL);
+  const char *title = MOS_model_title(code);
+  switch (code) {
+    case MOS_NGM:
+    case MOS_ETA:
+    case MOS_NAM:
+    case MOS_AVN:
+    case MOS_MRF:
+    case MOS_GFS:
+    case MOS_GFSX: break;
     case MOS_NGM_UA:
     case MOS_ETA_UA:
     case MOS_NAM_UA: {
-      int code = FLAG_get(FLAG_MODEL);
-      const char *ua_header = code == MOS_NGM_UA   ? "  NGM MOS data for %s\nInitial time: %s\n\n"
-                              : code == MOS_ETA_UA ? "  ETA MOS data for %s\nInitial time: %s\n\n"
-                                                   : "  NAM MOS data for %s\nInitial time: %s\n\n";
       MOSU_report ua_report;
       if (MOSU_get_station(&datim, id_string, &ua_report) != 1) not_found();
       settle_run(&datim, temp_str);
-      MESS_print(M_PRINT, ua_header, ua_report.id, temp_str);
+      MESS_print(M_PRINT, header, title, ua_report.id, temp_str);
       MOSU_print(&datim, &ua_report);
       return 0;
     }
@@ -149,7 +148,7 @@ int main(int argc, char **argv) {
       MOSM_report mrf_report;
       if (MOSM_get_station(&datim, id_string, &mrf_report) != 1) not_found();
       settle_run(&datim, temp_str);
-      MESS_print(M_PRINT, "  MRF MOS data for %s\nInitial time: %s\n\n", mrf_report.id, temp_str);
+      MESS_print(M_PRINT, header, title, mrf_report.id, temp_str);
       MOSM_print(&datim, &mrf_report);
       return 0;
     }
@@ -159,7 +158,7 @@ int main(int argc, char **argv) {
   MOS_report report;
   if (MOS_get_station(&datim, id_string, &report) != 1) not_found();
   settle_run(&datim, temp_str);
-  MESS_print(M_PRINT, header, report.id, temp_str);
+  MESS_print(M_PRINT, header, title, report.id, temp_str);
   MOS_print(&datim, &report);
   return 0;
 }

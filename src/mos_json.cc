@@ -190,23 +190,6 @@ void code_text(Writer &w, int code) {
   w.text(buf);
 }
 
-const char *model_word(int code) {
-  switch (code) {
-    case MOS_NGM: return "ngm";
-    case MOS_NGM_UA: return "ngm_ua";
-    case MOS_MRF: return "mrf";
-    case MOS_MRFX: return "mrfx";
-    case MOS_ETA: return "eta";
-    case MOS_ETA_UA: return "eta_ua";
-    case MOS_NAM: return "nam";
-    case MOS_NAM_UA: return "nam_ua";
-    case MOS_AVN: return "avn";
-    case MOS_GFS: return "gfs";
-    case MOS_GFSX: return "gfsx";
-    default: return nullptr;
-  }
-}
-
 // "2014-01-01T06:00:00Z" for a time in seconds; null for none (-1).
 void iso_time(Writer &w, int64_t secs) {
   if (secs < 0) return w.null();
@@ -227,7 +210,7 @@ template <size_t N>
 int64_t head(Writer &w, const char *id, Date *date, const char (&rows)[N]) {
   w.open('{');
   w.key("station"), w.text(id);
-  w.key("model"), w.word(model_word(FLAG_get(FLAG_MODEL)));
+  w.key("model"), w.word(MOS_model_word(FLAG_get(FLAG_MODEL)));
   w.key("product"), w.text(MOS_get_product());
   Date run;
   int64_t base = -1;

@@ -48,60 +48,112 @@ int MOSM_initialize(MOSM_report *r) {
 }
 
 // ---------------------------------------------------------------------------
-// Input selection and station retrieval
+// Models
 
 namespace {
 
-struct ModelKeyword {
-  const char *word;
-  int code;
+struct Model {
+  const char *word;   // the model word of "-mo" and of JSON's "model"
+  int code;           // flag 4
+  const char *title;  // the guidance as a table header names it
+  bool bounded;       // in a data type, the word counts only between "_"s (today's words)
 };
 
-// The order in which a "model" value is compared.
-const ModelKeyword kModelOrder[] = {
-    {"ngm", MOS_NGM},   {"ngm_ua", MOS_NGM_UA}, {"eta", MOS_ETA},   {"eta_ua", MOS_ETA_UA},
-    {"nam", MOS_NAM},   {"nam_ua", MOS_NAM_UA}, {"avn", MOS_AVN},   {"mrf", MOS_MRF},
-    {"mrfx", MOS_MRFX}, {"gfs", MOS_GFS},       {"gfsx", MOS_GFSX},
+// The order in which a "model" value is compared, and the known words in
+// the order the warning lists them.
+const Model kModels[] = {
+    {"ngm", MOS_NGM, "NGM MOS", false},         {"ngm_ua", MOS_NGM_UA, "NGM MOS", false},
+    {"eta", MOS_ETA, "ETA MOS", false},         {"eta_ua", MOS_ETA_UA, "ETA MOS", false},
+    {"nam", MOS_NAM, "NAM MOS", false},         {"nam_ua", MOS_NAM_UA, "NAM MOS", false},
+    {"avn", MOS_AVN, "AVN MOS", false},         {"mrf", MOS_MRF, "MRF MOS", false},
+    {"mrfx", MOS_MRFX, "MRF MOS", false},       {"gfs", MOS_GFS, "GFS MOS", false},
+    {"gfsx", MOS_GFSX, "GFSX MOS", false},      {"nbh", MOS_NBH, "NBM NBH", true},
+    {"nbs", MOS_NBS, "NBM NBS", true},          {"nbe", MOS_NBE, "NBM NBE", true},
+    {"nbx", MOS_NBX, "NBM NBX", true},          {"nbp", MOS_NBP, "NBM NBP", true},
+    {"lav", MOS_LAV, "GFS LAMP LAV", true},     {"lev", MOS_LEV, "GFS LAMP LEV", true},
+    {"ecs", MOS_ECS, "ECS MOS", true},
 };
 
 // The order in which an "in_file" value is searched: longer keywords before
 // the keywords they contain.
-const ModelKeyword kInFileOrder[] = {
-    {"ngm_ua", MOS_NGM_UA}, {"ngm", MOS_NGM},   {"eta_ua", MOS_ETA_UA}, {"eta", MOS_ETA},
-    {"nam_ua", MOS_NAM_UA}, {"nam", MOS_NAM},   {"avn", MOS_AVN},       {"mrfx", MOS_MRFX},
-    {"mrf", MOS_MRF},       {"gfsx", MOS_GFSX}, {"gfs", MOS_GFS},
+const char *const kInFileOrder[] = {"ngm_ua", "ngm", "eta_ua", "eta", "nam_ua", "nam", "avn", "mrfx", "mrf", "gfsx",
+                                    "gfs",    "nbh", "nbs",    "nbe", "nbx",    "nbp", "lav", "lev",  "ecs"};
+
+const Model *model_of_word(const char *word) {
+  for (const Model &m : kModels)
+    if (stricmp(word, m.word) == 0) return &m;
+  return nullptr;
+}
+
+const Model *model_of_code(int code) {
+  for (const Model &m : kModels)
+    if (m.code == code) return &m;
+  return nullptr;
+}
+
+// Whether data type `type` names model `m`: the word anywhere in it, or,
+// for today's words, as a whole part between "_"s ("nbs_mos", "mos_nbs").
+bool type_names(const char *type, const Model &m) {
+  size_t n = strlen(m.word);
+  for (const char *p = strstr(type, m.word); p; p = strstr(p + 1, m.word)) {
+    if (!m.bounded) return true;
+    if ((p == type || p[-1] == '_') && (p[n] == '\0' || p[n] == '_' || p[n] == ':')) return true;
+  }
+  return false;
+}
+
+// What the selection found: whether a model was named at all.
+struct Selection {
+  bool model_named = false;
 };
+Selection sel;
 
 }  // namespace
+
+const char *MOS_model_word(int code) {
+  const Model *m = model_of_code(code);
+  return m ? m->word : nullptr;
+}
+
+const char *MOS_model_title(int code) {
+  const Model *m = model_of_code(code);
+  return m ? m->title : nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Input selection and station retrieval
 
 int MOS_in_file() {
   char type[] = "mos_dat";
   FILE_set_name(type);
   PAR_set_in_file(type);
   FLAG_set(FLAG_MODEL, MOS_NGM);
+  sel.model_named = false;
 
-  // A word that names no model is named in a warning; NGM stays.
+  // A word that names no model is named in a warning; the file then tells
+  // the family, as when no model is given.
   const char *model = RES_get("model");
   if (model && *model) {
-    const ModelKeyword *found = nullptr;
-    std::string known;
-    for (const ModelKeyword &k : kModelOrder) {
-      if (!found && stricmp(model, k.word) == 0) found = &k;
-      known += known.empty() ? k.word : std::string(", ") + k.word;
-    }
-    if (found)
+    const Model *found = model_of_word(model);
+    if (found) {
       FLAG_set(FLAG_MODEL, found->code);
-    else
+      sel.model_named = true;
+    } else {
+      std::string known;
+      for (const Model &m : kModels) known += known.empty() ? m.word : std::string(", ") + m.word;
       MESS_print(M_WARN, "unknown model '%s' (known: %s)\n", model, known.c_str());
+    }
   }
 
   int n = 0;
   char **values = nullptr;
   RES_getvals("in_file", &n, &values);
   for (int i = 0; i < n; i++) {
-    for (const ModelKeyword &k : kInFileOrder) {
-      if (strstr(values[i], k.word)) {
-        FLAG_set(FLAG_MODEL, k.code);
+    for (const char *word : kInFileOrder) {
+      const Model &m = *model_of_word(word);
+      if (type_names(values[i], m)) {
+        FLAG_set(FLAG_MODEL, m.code);
+        sel.model_named = true;
         break;
       }
     }
@@ -124,6 +176,119 @@ int MOS_in_file() {
   free_parsed_array(n, values);
   MOS_set_print_options(full, dash);
   return 0;
+}
+
+namespace {
+
+// The station line of a family: the marker, then the run's date
+// ("KEED   GFS MOS GUIDANCE    1/01/2014  0000 UTC"). The date keeps a
+// discussion that names "GFS MOS" in its prose from counting.
+struct StationMarker {
+  const char *marker;
+  int code;
+};
+const StationMarker kStationMarkers[] = {
+    {"NGM MOS", MOS_NGM},          {"ETA MOS", MOS_ETA},          {"NAM MOS", MOS_NAM},
+    {"AVN MOS", MOS_AVN},          {"GFS MOS", MOS_GFS},          {"MRF MOS", MOS_MRF},
+    {"GFSX MOS", MOS_GFSX},        {"ECM MOS", MOS_ECS},          {"NBH GUIDANCE", MOS_NBH},
+    {"NBS GUIDANCE", MOS_NBS},     {"NBE GUIDANCE", MOS_NBE},     {"NBX GUIDANCE", MOS_NBX},
+    {"NBP GUIDANCE", MOS_NBP},     {"GFS LAMP GUIDANCE", MOS_LAV},
+};
+
+// Product headings of the families whose station lines carry no marker.
+struct HeadingMarker {
+  const char *pattern;
+  int code;
+};
+const HeadingMarker kHeadingMarkers[] = {
+    {"(FOUS20|FOX)", MOS_MRFX},
+};
+
+// Whether the text from `p` holds a date "m/d/yy" (or a four-digit year).
+bool has_date(const char *p) {
+  for (; *p; p++) {
+    int m = 0, d = 0, y = 0, used = 0;
+    if (is_digit_char(*p) && sscanf(p, "%2d/%2d/%4d%n", &m, &d, &y, &used) == 3 && used >= 5) return true;
+  }
+  return false;
+}
+
+// The family whose station line `line` is, or 0.
+int station_line_family(const char *line) {
+  const char *text = line;
+  while (*text == ' ') text++;
+  // The upper-air products name their model on their second line.
+  if (strncmp(text, "OUTPUT FROM ", 12) == 0) {
+    const char *m = text + 12;
+    if (strncmp(m, "NGM ", 4) == 0) return MOS_NGM_UA;
+    if (strncmp(m, "ETA ", 4) == 0) return MOS_ETA_UA;
+    if (strncmp(m, "NAM ", 4) == 0) return MOS_NAM_UA;
+    return 0;
+  }
+  for (const StationMarker &s : kStationMarkers) {
+    const char *at = strstr(text, s.marker);
+    if (!at || at == text || !has_date(at)) continue;
+    // Today's NBM lines name the blend before the product ("NBM V5.0 NBS").
+    if (strstr(s.marker, " GUIDANCE") && s.code != MOS_LAV) {
+      const char *nbm = strstr(text, "NBM ");
+      if (!nbm || nbm > at) continue;
+    }
+    return s.code;
+  }
+  return 0;
+}
+
+// LAMP's station line is the same for the hourly and the extended
+// product; the extended block names its columns with "DT" and "HR" rows.
+bool lamp_extended(const char *next) {
+  while (*next == ' ') next++;
+  return strncmp(next, "DT ", 3) == 0 || strncmp(next, "HR ", 3) == 0;
+}
+
+}  // namespace
+
+int MOS_find_model(Date *date) {
+  if (sel.model_named) return FLAG_get(FLAG_MODEL);
+  // A file that cannot be opened is named once, by the retrieval.
+  M_type warn = MESS_get_level() & M_WARN;
+  MESS_set(MESS_FORCE_REMOVE, warn);
+  int ind = MOS_open(date);
+  MESS_set(MESS_FORCE_ADD, warn);
+  if (ind < 0) return FLAG_get(FLAG_MODEL);
+  // One pass over the file: the first family found decides, unless the
+  // file holds an NGM block anywhere (it is then read as NGM, as it always
+  // was without a model).
+  int found = 0, by_heading = 0;
+  bool lamp_pending = false;
+  char line[129] = "";
+  for (int n = 0;; n++) {
+    int got = PAR_read(ind, 0, n, line);
+    if (got < 0) break;
+    if (got == 0) continue;
+    if (lamp_pending) {
+      if (lamp_extended(line)) found = MOS_LEV;
+      lamp_pending = false;
+    }
+    int code = station_line_family(line);
+    if (code == MOS_NGM) {
+      found = MOS_NGM;
+      break;
+    }
+    if (code && !found) {
+      found = code;
+      lamp_pending = code == MOS_LAV;
+    }
+    if (!by_heading && !found)
+      for (const HeadingMarker &h : kHeadingMarkers)
+        if (PAR_cmp(line, "", h.pattern) == 0) by_heading = h.code;
+  }
+  MOS_close(ind);
+  if (!found) found = by_heading;
+  if (found && found != MOS_NGM) {
+    FLAG_set(FLAG_MODEL, found);
+    MESS_print(M_MESS, "reading the file as %s\n", MOS_model_word(found));
+  }
+  return FLAG_get(FLAG_MODEL);
 }
 
 int MOS_open(Date *date) {

@@ -19,7 +19,23 @@ enum MOS_model {
   MOS_AVN = 11,
   MOS_GFS = 12,
   MOS_GFSX = 13,
+  // Today's guidance: the National Blend of Models text products, GFS LAMP
+  // and ECMWF MOS.
+  MOS_NBH = 14,
+  MOS_NBS = 15,
+  MOS_NBE = 16,
+  MOS_NBX = 17,
+  MOS_NBP = 18,
+  MOS_LAV = 19,
+  MOS_LEV = 20,
+  MOS_ECS = 21,
 };
+
+/// The model word of a code ("gfs", "nbs"), or null for a code without one.
+const char *MOS_model_word(int code);
+/// The name a table header gives the model's guidance ("GFS MOS", "NBM NBS",
+/// "GFS LAMP LAV"), or null for a code without one.
+const char *MOS_model_title(int code);
 
 /// Reader call types: locate a block and read its identifier, or read it in full.
 constexpr int MOS_LOCATE = 25;
@@ -111,6 +127,12 @@ int MOSM_initialize(MOSM_report *report);
 /// Sets the model code (flag 4), the data type and the print options from
 /// the resources model, in_file and parameter. Returns 0.
 int MOS_in_file();
+/// When MOS_in_file found no model named (no known model word, no data type
+/// naming one) and the bulletin file of `date` holds no NGM block, takes the
+/// family of the first station line or product heading of a known family
+/// in the file into flag 4, saying so at the informational level. Returns
+/// the model code then in flag 4.
+int MOS_find_model(Date *date);
 /// Finds station `id` in the bulletin file of `date`: 1 and the report, else 0.
 int MOS_get_station(Date *date, const char *id, MOS_report *report);
 /// As MOS_get_station, for the upper-air family.

@@ -56,13 +56,14 @@ TEST(Cli, UnknownWordsAreNamedAndChangeNothing) {
   Output o = qelmos({"-mo", "gfz", "-me", "bogus", "-ou", "tabel", "-pa", "bogus", "-zz", "3", "-zz", "4", "-nh", "2",
                      "-id", "dca", ngm});
   EXPECT_EQ(o.status, 0);
-  // NGM is still read; "-me bogus" leaves the level (and so the default of
+  // The file is read as NGM (the family it holds); "-me bogus" leaves the level (and so the default of
   // an unattended run: the table only) as it was.
   EXPECT_EQ(o.out, expected("ngm_dca.txt"));
   EXPECT_EQ(o.err,
             "unknown message word 'bogus' (known: none, print, error, warn, mess, out1, out2, out3, out4, debug)\n"
             "unknown option -zz\n"
-            "unknown model 'gfz' (known: ngm, ngm_ua, eta, eta_ua, nam, nam_ua, avn, mrf, mrfx, gfs, gfsx)\n"
+            "unknown model 'gfz' (known: ngm, ngm_ua, eta, eta_ua, nam, nam_ua, avn, mrf, mrfx, gfs, gfsx, nbh, nbs, nbe, "
+            "nbx, nbp, lav, lev, ecs)\n"
             "unknown parameter 'bogus' (known: full, prdash)\n"
             "unknown output 'tabel' (known: table, zim_fore, json)\n");
 

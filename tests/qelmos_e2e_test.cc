@@ -38,11 +38,33 @@ TEST_F(Bulletins, StationTablesOfEveryFamily) {
   };
   for (const Case &c : cases) {
     place(c.bulletin, c.run);
-    Output o = qelmos({"-mo", c.model, "-id", c.id, c.run});
-    EXPECT_EQ(o.status, 0) << c.table << o.err;
-    EXPECT_EQ(o.out, expected(c.table)) << c.table;
-    EXPECT_EQ(o.err, "") << c.table;
+    // Named, and found from the file when no model is given.
+    for (bool named : {true, false}) {
+      std::vector<std::string> args = {"-id", c.id, c.run};
+      if (named) args.insert(args.begin(), {"-mo", c.model});
+      Output o = qelmos(args);
+      EXPECT_EQ(o.status, 0) << c.table << o.err;
+      EXPECT_EQ(o.out, expected(c.table)) << c.table << " named " << named;
+      EXPECT_EQ(o.err, "") << c.table;
+    }
   }
+}
+
+TEST_F(Bulletins, FamilyFoundFromTheFile) {
+  // Said at the informational level; an explicit model always wins.
+  place("gfs_mav_fous26_00z.txt", "14010100");
+  Output o = qelmos({"-id", "KEED", "-me", "warn,+mess", "14010100"});
+  EXPECT_NE(o.out.find("reading the file as gfs\n"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find(expected("gfs_keed.txt")), std::string::npos) << o.out;
+  o = qelmos({"-mo", "nam", "-id", "KEED", "14010100"});
+  EXPECT_EQ(o.status, 30);
+  // A file that holds an NGM block anywhere is read as NGM, as it always was.
+  dir.write("91030600_mos", read_file(data_file("gfs_mav_fous26_00z.txt")) +
+                                read_file(data_file("ngm_mos_fous14_1991_sample.txt")));
+  o = qelmos({"-id", "DCA", "91030600"});
+  EXPECT_EQ(o.out, expected("ngm_dca.txt"));
+  o = qelmos({"-id", "KEED", "91030600"});
+  EXPECT_EQ(o.status, 30);
 }
 
 TEST_F(Bulletins, FullTableWithDashesAndOptionalColumns) {

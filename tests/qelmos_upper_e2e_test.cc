@@ -43,12 +43,16 @@ TEST_F(UpperAir, TablesOfEveryFamily) {
       {"mrf_extended_fous20_handmade.txt", "mrfx", "KBOS", nullptr, "mrfx_kbos.txt"},
   };
   for (const Case &c : cases) {
-    std::vector<std::string> args = {"-mo", c.model, "-id", c.id, data_file(c.bulletin)};
-    if (c.level) args.insert(args.end(), {"-me", c.level});
-    Output o = qelmos(args);
-    EXPECT_EQ(o.status, 0) << c.table << o.err;
-    EXPECT_EQ(o.out, expected(c.table)) << c.table;
-    EXPECT_EQ(o.err, "") << c.table;
+    // Named, and found from the file when no model is given.
+    for (bool named : {true, false}) {
+      std::vector<std::string> args = {"-id", c.id, data_file(c.bulletin)};
+      if (named) args.insert(args.begin(), {"-mo", c.model});
+      if (c.level) args.insert(args.end(), {"-me", c.level});
+      Output o = qelmos(args);
+      EXPECT_EQ(o.status, 0) << c.table << o.err;
+      EXPECT_EQ(o.out, expected(c.table)) << c.table << " named " << named;
+      EXPECT_EQ(o.err, "") << c.table;
+    }
   }
 }
 
