@@ -152,6 +152,27 @@ int main(int argc, char **argv) {
       MOSM_print(&datim, &mrf_report);
       return 0;
     }
+    case MOS_NBH:
+    case MOS_NBS:
+    case MOS_NBE:
+    case MOS_NBX:
+    case MOS_NBP:
+    case MOS_LAV:
+    case MOS_LEV: {
+      static MOSG_report grid_report;
+      if (MOSG_get_station(&datim, id_string, &grid_report) != 1) not_found();
+      char name[40];
+      MOSG_header(&grid_report, name, sizeof name);
+      // The run of the station line, minutes and all (LAMP runs at HH30);
+      // else the file's date.
+      Date run = grid_report.run.year != QEL_MISS ? grid_report.run : datim;
+      if (run.min == 0 && code != MOS_LAV && code != MOS_LEV) run.min = QEL_MISS;
+      if (run.min != QEL_MISS) run.sec = QEL_MISS;
+      DATE_make_label(&run, temp_str);
+      MESS_print(M_PRINT, header, name, grid_report.id, temp_str);
+      MOSG_print(&datim, &grid_report);
+      return 0;
+    }
     default: return 0;  // no output form for this model
   }
 

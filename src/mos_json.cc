@@ -4,19 +4,17 @@
 // come from the bulletin file, so the text is written by a JSON library
 // that replaces bytes that are not UTF-8 and escapes the rest.
 
-#include <nlohmann/json.hpp>
-
-#include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
-#include "qelmos.h"
+#include "mos_grid.h"
+#include "mos_json.h"
 #include "qelresrc.h"
 
 namespace {
+
+using qeljson::Writer;
 
 // The times of the last few stations as texts (every station of a product
 // has the same times), indexed by the hour.
@@ -27,155 +25,37 @@ struct KeptTime {
 
 // What the writer keeps from one object to the next.
 struct JsonState {
-  // Every object is written into the same storage, which grows to the
-  // largest object written and is kept for the next one.
-  std::vector<char> line;
+  std::vector<char> line;  // the storage of every object
   KeptTime times[64];
 };
 JsonState js;
 
-// One JSON object, written straight into a line: keys are this module's
-// own texts, numbers are formatted here, and every text that comes from
-// the bulletin file goes through the JSON library, which escapes it and
-// replaces bytes that are not UTF-8. Objects of thousands of stations are
-// written one after the other, so nothing is kept but the line at hand.
-class Writer {
- public:
-  Writer() : buf_(storage()), p_(buf_.data()), end_(buf_.data() + buf_.size()) {}
+}  // namespace
 
-  void open(char c) {
-    room(2);
-    sep();
-    *p_++ = c;
-    first_ = true;
-  }
-  void close(char c) {
-    room(1);
-    *p_++ = c;
-    first_ = false;
-  }
-  template <size_t N>
-  void key(const char (&k)[N]) {
-    room(N + 4);
-    sep();
-    *p_++ = '"';
-    memcpy(p_, k, N - 1);
-    p_ += N - 1;
-    *p_++ = '"';
-    *p_++ = ':';
-    first_ = true;  // the value follows without a comma
-  }
-  void null() {
-    room(5);
-    sep();
-    memcpy(p_, "null", 4);
-    p_ += 4;
-  }
-  void number(int v) {
-    room(13);
-    sep();
-    if (static_cast<unsigned>(v) < 1000u) {  // nearly every value of a report
-      if (v >= 100) *p_++ = static_cast<char>('0' + v / 100);
-      if (v >= 10) *p_++ = static_cast<char>('0' + v / 10 % 10);
-      *p_++ = static_cast<char>('0' + v % 10);
-    } else if (v == QEL_MISS) {
-      memcpy(p_, "null", 4);
-      p_ += 4;
-    } else {
-      p_ = std::to_chars(p_, p_ + 12, v).ptr;
-    }
-  }
-  void real(double v) {
-    room(34);
-    sep();
-    char *start = p_;
-    p_ = std::to_chars(p_, p_ + 30, v).ptr;
-    // A real keeps a decimal point, as the JSON library writes it ("10.0").
-    if (std::find_if(start, p_, [](char c) { return c == '.' || c == 'e'; }) == p_) {
-      memcpy(p_, ".0", 2);
-      p_ += 2;
-    }
-  }
-  // A text of the file (or null for none or an empty one). Printable
-  // ASCII without quotes or backslashes stands as it is; anything else is
-  // escaped by the JSON library.
-  void text(const char *s) {
-    if (!s || !*s) return null();
-    const char *e = s;
-    while (*e >= ' ' && *e <= '~' && *e != '"' && *e != '\\') e++;
-    if (*e != '\0') {
-      std::string escaped = nlohmann::json(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-      room(escaped.size() + 1);
-      sep();
-      append(escaped.data(), escaped.size());
-      return;
-    }
-    quoted(s, static_cast<size_t>(e - s));
-  }
-  // A text of this module's own (plain ASCII without quotes).
-  void word(const char *s) {
-    if (!s) return null();
-    quoted(s, strlen(s));
-  }
-  template <size_t N>
-  void field(const char (&k)[N], int v) {
-    key(k);
-    number(v);
-  }
-  template <size_t N>
-  void pair(const char (&k)[N], int a, int b) {
-    key(k);
-    open('[');
-    number(a);
-    number(b);
-    close(']');
-  }
-  // The line written so far, ended by a line feed and terminated.
-  const char *line() {
-    room(2);
-    *p_++ = '\n';
-    *p_ = '\0';
-    return buf_.data();
-  }
+std::vector<char> &qeljson::line_storage() { return js.line; }
 
- private:
-  // The comma before every value or key but the first of an object or
-  // array (room for it is made by the caller).
-  void sep() {
-    if (!first_) *p_++ = ',';
-    first_ = false;
+void qeljson::iso_time(Writer &w, int64_t secs) {
+  if (secs < 0) return w.null();
+  KeptTime &k = js.times[static_cast<uint64_t>(secs / 3600) % 64];
+  if (k.secs != secs) {
+    Date d;
+    if (DATE_get_gmdate(&secs, &d) != 0) return w.null();
+    snprintf(k.text, sizeof k.text, "%04d-%02d-%02dT%02d:%02d:%02dZ", d.year, d.month, d.day, d.hour, d.min, d.sec);
+    k.secs = secs;
   }
-  void append(const char *s, size_t n) {
-    memcpy(p_, s, n);
-    p_ += n;
-  }
-  void quoted(const char *s, size_t n) {
-    room(n + 3);
-    sep();
-    *p_++ = '"';
-    append(s, n);
-    *p_++ = '"';
-  }
-  // Makes room for n more characters and a terminator.
-  void room(size_t n) {
-    if (static_cast<size_t>(end_ - p_) <= n) grow(n);
-  }
-  [[gnu::noinline]] void grow(size_t n) {
-    size_t used = static_cast<size_t>(p_ - buf_.data());
-    buf_.resize((used + n + 1) * 2);
-    p_ = buf_.data() + used;
-    end_ = buf_.data() + buf_.size();
-  }
-  static std::vector<char> &storage() {
-    if (js.line.empty()) js.line.resize(16384);
-    return js.line;
-  }
+  w.word(k.text);
+}
 
-  std::vector<char> &buf_;
-  char *p_;
-  char *end_;
-  bool first_ = true;
-};
+void qeljson::put(Writer &w) {
+  w.close(']');
+  w.close('}');
+  MESS_print(M_PRINT, "%s", w.line());
+}
+
+namespace {
+
+using qeljson::iso_time;
+using qeljson::put;
 
 // A character field: one letter, or the two letters of MOS_code2.
 void code_text(Writer &w, int code) {
@@ -188,19 +68,6 @@ void code_text(Writer &w, int code) {
     buf[0] = static_cast<char>(code);
   }
   w.text(buf);
-}
-
-// "2014-01-01T06:00:00Z" for a time in seconds; null for none (-1).
-void iso_time(Writer &w, int64_t secs) {
-  if (secs < 0) return w.null();
-  KeptTime &k = js.times[static_cast<uint64_t>(secs / 3600) % 64];
-  if (k.secs != secs) {
-    Date d;
-    if (DATE_get_gmdate(&secs, &d) != 0) return w.null();
-    snprintf(k.text, sizeof k.text, "%04d-%02d-%02dT%02d:%02d:%02dZ", d.year, d.month, d.day, d.hour, d.min, d.sec);
-    k.secs = secs;
-  }
-  w.word(k.text);
 }
 
 // Opens the object with its station, model, product and run, then the
@@ -252,13 +119,6 @@ void scaled(Writer &w, const char (&k)[N], int v, double div) {
   w.key(k);
   if (v == QEL_MISS) return w.null();
   w.real(v / div);
-}
-
-// Closes the rows and the object, and prints the line.
-void put(Writer &w) {
-  w.close(']');
-  w.close('}');
-  MESS_print(M_PRINT, "%s", w.line());
 }
 
 }  // namespace
@@ -396,12 +256,14 @@ int MOS_json_stations(Date *date, const char *ids) {
   bool extended = code == MOS_MRFX;
   bool station = code == MOS_NGM || code == MOS_ETA || code == MOS_NAM || code == MOS_AVN || code == MOS_MRF ||
                  code == MOS_GFS || code == MOS_GFSX;
-  if (!upper && !extended && !station) return 1;  // no output form for this model
+  bool grid = grid_product(code) != nullptr;
+  if (!upper && !extended && !station && !grid) return 1;  // no output form for this model
   if (!ids) ids = "";
 
   if (stricmp(ids, "all") == 0) {
     bool any = upper      ? all_stations(date, MOSU_read, MOSU_json)
                : extended ? all_stations(date, MOSM_read, MOSM_json)
+               : grid     ? all_stations(date, MOSG_read, MOSG_json)
                           : all_stations(date, MOS_read, MOS_json);
     if (!any) MESS_print(M_WARN, "No data found!\n");
     return any ? 1 : 0;
@@ -415,6 +277,7 @@ int MOS_json_stations(Date *date, const char *ids) {
     const char *id = list[i];
     bool found = upper      ? one_station(date, id, MOSU_get_station, MOSU_json)
                  : extended ? one_station(date, id, MOSM_get_station, MOSM_json)
+                 : grid     ? one_station(date, id, MOSG_get_station, MOSG_json)
                             : one_station(date, id, MOS_get_station, MOS_json);
     if (found) continue;
     missing++;

@@ -384,3 +384,7 @@ int MOSU_get_station(Date *date, const char *id, MOSU_report *report) {
 int MOSM_get_station(Date *date, const char *id, MOSM_report *report) {
   return get_station(date, id, report, MOSM_read);
 }
+
+int MOSG_get_station(Date *date, const char *id, MOSG_report *report) {
+  return get_station(date, id, report, MOSG_read);
+}

@@ -95,6 +95,74 @@ struct LineReader {
     return true;
   }
 
+  // The start of the line that holds `at_byte` (an index into buf), looking
+  // back no further than `from`.
+  size_t line_start(size_t from, size_t at_byte) const {
+    size_t i = at_byte;
+    while (i > from && buf[i - 1] != '\n' && buf[i - 1] != '\r') i--;
+    return i;
+  }
+
+  // Whether the bytes from the line start `start` up to `p` are what may
+  // stand before a product heading: blanks, control bytes (an RS) and a
+  // "** " marker.
+  bool heading_at(size_t start, size_t p) const {
+    for (size_t i = start; i < p; i++) {
+      unsigned char c = static_cast<unsigned char>(buf[i]);
+      if (c != ' ' && c != '*' && c >= 0x20) return false;
+    }
+    return true;
+  }
+
+  // Copies the line that starts at buf[start] (at most `size` - 1 bytes,
+  // up to its end or what buf holds) into out.
+  void copy_line(size_t start, char *out, size_t size) const {
+    size_t n = 0;
+    while (start + n < end && n + 1 < size && buf[start + n] != '\n' && buf[start + n] != '\r') n++;
+    memcpy(out, buf + start, n);
+    out[n] = '\0';
+  }
+
+  // Moves reading to the start of the next line that holds `needle`,
+  // passing over the lines before it without cutting them: the stream
+  // offset of that line, or -1 when the stream ends first (reading then
+  // stands at its end). A line passed over whose text begins with `watch`
+  // (null: none), after blanks, control bytes or "** ", is copied into
+  // `watched` (size bytes): the last one seen.
+  long find_line(const char *needle, const char *watch, char *watched, size_t size) {
+    size_t n = strlen(needle), wn = watch ? strlen(watch) : 0;
+    if (at < end && buf[at] == '\n') at++;
+    for (;;) {
+      ensure(kBufSize);  // moves the bytes from `at` to the front of buf
+      size_t from = at;  // reading stands at a line start
+      const char *hit = end - at >= n ? static_cast<const char *>(memmem(buf + at, end - at, needle, n)) : nullptr;
+      size_t limit = hit ? static_cast<size_t>(hit - buf) : (end - at >= n ? end - (n - 1) : at);
+      if (drained && !hit) limit = end;
+      // Headings among the lines passed over (a heading cut by the end of
+      // buf is seen whole after the next fill: `limit` leaves it there).
+      for (size_t p = at; wn && p + wn <= limit;) {
+        const char *w = static_cast<const char *>(memmem(buf + p, limit - p, watch, wn));
+        if (!w) break;
+        size_t wi = static_cast<size_t>(w - buf), start = line_start(from, wi);
+        if (heading_at(start, wi)) copy_line(start, watched, size);
+        p = wi + 1;
+      }
+      if (hit) {
+        at = line_start(from, static_cast<size_t>(hit - buf));
+        return tell();
+      }
+      if (drained) {
+        at = end;
+        eof = true;
+        return -1;
+      }
+      // Keep the bytes that may begin the needle, from the start of their
+      // line; of a line longer than buf only its tail.
+      size_t keep_from = line_start(from, limit);
+      at = keep_from == from && limit > from ? limit : keep_from;
+    }
+  }
+
   enum Scan { kFound, kNone, kMore };
 
   // Looks for the end of a line in buf[from, to): kFound with *next at its
@@ -240,6 +308,9 @@ struct PAR_file {
   char header2[kKeptMax + 1] = "";
   char line[kKeptMax + 1] = "";     // the held line
   char product[kKeptMax + 1] = "";  // the heading the last search found
+  // The last line of the file when it had no line end (not delivered: it
+  // may be half written), as the last read found it.
+  char unfinished[kLineMax + 1] = "";
   unsigned long cur = 0;
 };
 
@@ -478,7 +549,7 @@ int PAR_open(Date *date) {
   }
 
   if (date) s->date = *date;
-  s->header[0] = s->header2[0] = s->line[0] = s->product[0] = '\0';
+  s->header[0] = s->header2[0] = s->line[0] = s->product[0] = s->unfinished[0] = '\0';
   s->cur = 0;
   s->pos = 0;
   FILE_restore_name_conv();
@@ -521,6 +592,11 @@ long PAR_get_pos(int ind) {
 const char *PAR_get_product(int ind) {
   PAR_file *s = open_slot(ind);
   return s ? s->product : "";
+}
+
+const char *PAR_unfinished(int ind) {
+  PAR_file *s = open_slot(ind);
+  return s ? s->unfinished : "";
 }
 
 int PAR_get_status(int ind) {
@@ -811,6 +887,7 @@ int PAR_read(int ind, int flag, int num, char *line) {
   bool plain;
   size_t len = finish_line(buf, static_cast<size_t>(got), &plain);
   unsigned long r = classify(s, buf, len, plain);
+  if (s->in.eof) str_copy(s->unfinished, buf, sizeof s->unfinished);
   s->header[0] = '\0';
   trace_slot(M_DEBUGC, "RD-1", *s, buf);
   if (r != 0) deliver = false;
@@ -838,4 +915,24 @@ int PAR_read(int ind, int flag, int num, char *line) {
   if (flag == 1) PAR_close(ind);
   trace_slot(M_DEBUGC, "RD-$", *s, "----");
   return 0;
+}
+
+int PAR_find(int ind, const char *needle, const char *watch) {
+  PAR_file *s = open_slot(ind);
+  if (!s || !needle || !*needle) return -1;
+  char heading[kKeptMax + 1] = "";
+  long off = s->in.find_line(needle, watch && *watch ? watch : nullptr, heading, sizeof heading);
+  if (heading[0]) {
+    bool plain;
+    finish_line(heading, strlen(heading), &plain);
+    keep(s->product, heading);
+  }
+  s->header[0] = s->line[0] = '\0';
+  s->cur = 0;
+  if (off < 0) {
+    s->cur = PAR_END_PRODUCT;
+    return -1;
+  }
+  s->pos = off;
+  return 1;
 }

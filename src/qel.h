@@ -416,6 +416,9 @@ int PAR_rewind(int ind);
 int PAR_seek(int ind, long pos);
 /// Position recorded before the last line read, or -1.
 long PAR_get_pos(int ind);
+/// The last line of the file when it has no line end and a read reached it
+/// (such a line is never delivered: it may be half written), or "".
+const char *PAR_unfinished(int ind);
 /// Status of the line evaluated last (0 for handle -1).
 int PAR_get_status(int ind);
 /// The heading line (at most 80 characters) of the product that the last
@@ -425,6 +428,13 @@ const char *PAR_get_product(int ind);
 /// copy): 1 found, 0 gave up after 100000 candidates, -1 no file or end of
 /// file (or of the index).
 int PAR_search(int ind, const char *rhdr);
+/// Moves reading, from where it stands, to the start of the next line that
+/// holds `needle`, passing over the lines before it without reading them one
+/// by one (the next PAR_read delivers that line): 1, or -1 at the end of the
+/// file. The last line passed over that begins with `watch` (a product
+/// heading such as "FOUS16"; null or "": none), after blanks, control bytes
+/// or "** ", becomes the product heading that PAR_get_product gives.
+int PAR_find(int ind, const char *needle, const char *watch);
 /// Delivers the next line of the current product into `line` (129 bytes);
 /// `num` counts the lines already taken: 1 delivered, 0 end of product,
 /// -1 no file or end of file.

@@ -111,6 +111,52 @@ struct MOSM_report {
   int32_t pop24[9];
 };
 
+/// Capacities of a grid report: columns (NBH and LAMP write 25, NBS 23,
+/// NBP 19, NBE 15 and one more) and rows (NBP writes about 45). Columns and
+/// rows beyond them are not kept (a debug-level message names them).
+constexpr int MOSG_COLS = 40;
+constexpr int MOSG_ROWS = 96;
+/// The value of a cell that says "unlimited" (a ceiling or cloud base of
+/// -88 or 888).
+constexpr int32_t MOSG_UNLIMITED = -8888;
+
+/// One cell of a grid row: a number as the bulletin writes it (QEL_MISS for
+/// a blank or missing field, MOSG_UNLIMITED), or a code of letters ("NG",
+/// "BK", "Y") in `text`.
+struct MOSG_cell {
+  int32_t num;
+  char text[4];  // a code of at most 3 characters, or ""
+};
+
+/// One row of a grid block, as the bulletin labels it.
+struct MOSG_row {
+  char label[6];     // "TMP", "X/N", NBP's "TXNP1"
+  int16_t element;   // its entry in the product's table of elements, or -1 for a row no table knows
+  int16_t stat;      // NBP's statistic (MOSG_STAT_...), else 0
+  int32_t n_climate; // NBE's climatology values after the last column: 0 to 2
+  int32_t climate[2];
+  MOSG_cell cell[MOSG_COLS];
+};
+
+/// NBP's statistics, named by the last two characters of a row label.
+enum MOSG_stat { MOSG_STAT_NONE, MOSG_STAT_MEAN, MOSG_STAT_SD, MOSG_STAT_P10, MOSG_STAT_P25, MOSG_STAT_P50,
+                 MOSG_STAT_P75, MOSG_STAT_P90 };
+
+/// One station's block of a fixed-grid product (NBH, NBS, NBE, NBX, NBP,
+/// LAV, LEV): every row the block holds, on the columns of its time row.
+struct MOSG_report {
+  char id[9];          // identifier as written ("KDSM", "XSBN_0")
+  int32_t model;       // model code
+  char version[8];     // the version the station line names ("5.0"), or ""
+  Date run;            // the run, minutes included (LAMP runs at HH30); year -9999 when the line gives none
+  int32_t ncols;       // columns read
+  int32_t utc[MOSG_COLS];    // hour of day the UTC row gives each column, or QEL_MISS
+  int32_t hour[MOSG_COLS];   // forecast hour of each column (FHR or HR; counted from the run's whole hour), or QEL_MISS
+  int64_t valid[MOSG_COLS];  // valid time of each column, seconds since 1970 UTC, or -1 when unknown
+  int32_t nrows;
+  MOSG_row rows[MOSG_ROWS];
+};
+
 // ---------------------------------------------------------------------------
 // Records (mos_tool.cc)
 
@@ -154,6 +200,19 @@ int MOS_read(int ind, MOS_report *report, int type, int *statnum);
 int MOSU_read(int ind, MOSU_report *report, int type, int *statnum);
 /// As MOS_read, for the extended-range bulletins.
 int MOSM_read(int ind, MOSM_report *report, int type, int *statnum);
+/// As MOS_read, for the fixed-grid products (NBM, LAMP) of the model in
+/// flag 4. Blocks are found by their station line, with or without product
+/// headings, in single- or double-spaced copies, with or without the one
+/// leading blank of the national files.
+int MOSG_read(int ind, MOSG_report *report, int type, int *statnum);
+/// As MOS_get_station, for the fixed-grid products.
+int MOSG_get_station(Date *date, const char *id, MOSG_report *report);
+/// Makes the valid times (and, where only the UTC row gives them, the
+/// hours) of the columns from the run `run` (null: the report's own run):
+/// FHR and HR hours count from the run (LAMP: from its whole hour); a UTC
+/// hour is the first such hour after the previous column. Returns 1, or 0
+/// (times unknown) without a run.
+int MOSG_set_times(MOSG_report *report, const Date *run);
 /// The run (initial date and hour, UTC) that the bulletin itself gives for
 /// the block or product located last by any reader: 1 and `*run`, or 0 when
 /// that text named no readable run. Each reader sets it when it locates.
@@ -185,6 +244,12 @@ int MOS_print(Date *date, MOS_report *report);
 int MOSU_print(Date *date, MOSU_report *report);
 /// Prints the extended-range table. Returns 0.
 int MOSM_print(Date *date, MOSM_report *report);
+/// Prints the table of a fixed-grid product (NBM, LAMP); `date` gives the
+/// run when the station line does not. Returns 0.
+int MOSG_print(Date *date, MOSG_report *report);
+/// Writes the header's name of the guidance with its version ("NBM NBS
+/// V5.0") into `out`: 1, or 0 (and "") for a code of no fixed-grid product.
+int MOSG_header(MOSG_report *report, char *out, size_t size);
 /// Writes the weather text of slot `ind` (at most 4 characters) into `wx6`. Returns 0.
 int MOS_weather6(MOS_report *report, int ind, char *wx6);
 /// Ceiling of slot `ind` in hundreds of feet, or -9999.
@@ -213,6 +278,8 @@ int MOS_json(Date *date, MOS_report *report);
 int MOSU_json(Date *date, MOSU_report *report);
 /// As MOS_json, for the extended-range family.
 int MOSM_json(Date *date, MOSM_report *report);
+/// As MOS_json, for the fixed-grid products (NBM, LAMP).
+int MOSG_json(Date *date, MOSG_report *report);
 /// Prints the stations `ids` (comma-separated, in that order, or "all":
 /// every station of the family in file order) of the bulletin file of
 /// `date` as JSON Lines, warning for each that is missing. Returns 1 when
