@@ -41,6 +41,7 @@ bool is_set(const char *value) { return value && *value; }
     case MOS_NAM:
     case MOS_AVN:
     case MOS_GFS:
+    case MOS_ECS:
     case MOS_GFSX: {
       MOS_report ref, sta;
       const char *ref_id = code == MOS_NGM ? "IND" : "KIND";
@@ -133,6 +134,7 @@ int main(int argc, char **argv) {
     case MOS_AVN:
     case MOS_MRF:
     case MOS_GFS:
+    case MOS_ECS:
     case MOS_GFSX: break;
     case MOS_NGM_UA:
     case MOS_ETA_UA:

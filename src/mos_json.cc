@@ -255,7 +255,7 @@ int MOS_json_stations(Date *date, const char *ids) {
   bool upper = code == MOS_NGM_UA || code == MOS_ETA_UA || code == MOS_NAM_UA;
   bool extended = code == MOS_MRFX;
   bool station = code == MOS_NGM || code == MOS_ETA || code == MOS_NAM || code == MOS_AVN || code == MOS_MRF ||
-                 code == MOS_GFS || code == MOS_GFSX;
+                 code == MOS_GFS || code == MOS_GFSX || code == MOS_ECS;
   bool grid = grid_product(code) != nullptr;
   if (!upper && !extended && !station && !grid) return 1;  // no output form for this model
   if (!ids) ids = "";

@@ -81,7 +81,7 @@ float MOS_snow6(MOS_report *report, int ind) {
 float MOS_snow12(MOS_report *report, int ind) {
   if (ind < 0 || ind >= MOS_SLOTS) return QEL_MISS;
   int m = report->model;
-  if ((m == MOS_NGM || m == MOS_NAM || m == MOS_GFS || m == MOS_GFSX) && report->qsf12[ind] > 0)
+  if ((m == MOS_NGM || m == MOS_NAM || m == MOS_GFS || m == MOS_ECS || m == MOS_GFSX) && report->qsf12[ind] > 0)
     return static_cast<float>(report->qsf12[ind]);
   return QEL_MISS;
 }
@@ -291,7 +291,8 @@ int MOS_zim_fore(int code, const MOS_report *ref, const MOS_report *sta) {
     MESS_print(M_PRINT, "%d %d %d\n", sta->pop12[1], sta->pop12[2], sta->pop12[3]);
     return 1;
   }
-  if (code != MOS_NGM && code != MOS_ETA && code != MOS_NAM && code != MOS_AVN && code != MOS_GFS) return 0;
+  if (code != MOS_NGM && code != MOS_ETA && code != MOS_NAM && code != MOS_AVN && code != MOS_GFS && code != MOS_ECS)
+    return 0;
 
   // Slots 6, 10, 14 are hours 24, 36, 48; slot 8 is hour 30. The
   // twelve-hour values of 06Z and 18Z runs end at hours 18, 30 and 42

@@ -101,7 +101,7 @@ const Row kNgmRows[] = {
 // fixed column list would do. A thunderstorm pair ("25/ 7") is found by its
 // slash: a "/" at 4 + 3k ends with its second number the field of slot k.
 // "TYP " letters are the last character of their field. "SNW" is read for
-// ETA, NAM and GFS only (AVN bulletins use that row otherwise).
+// ETA, NAM, GFS and ECS only (AVN bulletins use that row otherwise).
 constexpr Grid kFields = {0, 0, 0, 0, 0};  // the family's field grid
 // One row of the table per line, wider than the formatter would leave it.
 // clang-format off
@@ -175,6 +175,8 @@ bool family_of(int code, Family *f) {
       return true;
     case MOS_AVN: *f = {kGfsPattern, "AVN MOS", 21, kGridRows, count_of(kGridRows), true}; return true;
     case MOS_GFS: *f = {kGfsPattern, "GFS MOS", 21, kGridRows, count_of(kGridRows), true}; return true;
+    // ECMWF MOS has the GFS MAV layout (only FOUS34 has been seen).
+    case MOS_ECS: *f = {"(FOUS3[0-9])", "ECM MOS", 21, kGridRows, count_of(kGridRows), true}; return true;
     case MOS_MRF: *f = {kExtendedPattern, "MRF MOS", 15, kMrfRows, count_of(kMrfRows), false}; return true;
     case MOS_GFSX: *f = {kExtendedPattern, "GFSX MOS", 15, kMrfRows, count_of(kMrfRows), false}; return true;
     default: return false;
@@ -194,7 +196,7 @@ void fill_hours(int code, MOS_report *report) {
     return;
   }
   for (int i = 0; i < 19; i++) report->hour[i] = 3 * i + 6;
-  if (code == MOS_AVN || code == MOS_GFS || code == MOS_NAM) {
+  if (code == MOS_AVN || code == MOS_GFS || code == MOS_ECS || code == MOS_NAM) {
     report->hour[19] = 66;
     report->hour[20] = 72;
   }
