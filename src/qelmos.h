@@ -157,6 +157,41 @@ struct MOSG_report {
   MOSG_row rows[MOSG_ROWS];
 };
 
+/// Flight categories, worst last.
+enum MOS_flight { MOS_FLT_NONE = 0, MOS_FLT_VFR = 1, MOS_FLT_MVFR = 2, MOS_FLT_IFR = 3, MOS_FLT_LIFR = 4 };
+
+/// One valid time of a station's guidance, whatever its family, in the
+/// units of the JSON keys; QEL_MISS (-9999) where the family gives nothing.
+struct MOS_point {
+  int64_t valid;  // seconds since 1970 UTC, or -1 when unknown
+  int32_t hour;   // forecast hour
+  float temp_f, dewpoint_f;
+  float max_min_f;                       // the maximum or minimum ending here
+  float max_min_p10_f, max_min_p90_f;    // NBP's 10 % and 90 % of it (median in max_min_f)
+  float wind_dir_deg, wind_speed_kt, gust_kt;
+  float wind_p10_kt, wind_p90_kt;        // NBP's 10 % and 90 % of the wind speed (median in wind_speed_kt)
+  float pop1_pct, pop6_pct, pop12_pct;   // precipitation probabilities of the periods ending here
+  float tstm_pct;                        // thunder probability of the period ending here
+  int32_t tstm_hours;                    // its period (1, 3, 6 or 12 hours)
+  float sky_pct;                         // sky cover percent (NBM)
+  char cloud[4];                         // "CLR", "FEW", "SCT", "BKN", "OVC", or ""
+  float ceiling_ft;                      // QEL_MISS when none is given
+  bool ceiling_unlimited;                // no ceiling (NBM's -88)
+  float visibility_mi;
+  int32_t flight;                        // MOS_flight
+};
+
+/// A station's guidance as one list of valid times (mos_series.cc): what
+/// the meteogram and the comparison of models read.
+struct MOS_series {
+  char id[9];
+  int32_t model;
+  char name[24];  // the guidance as the table header names it: "GFS MOS", "NBM NBS V5.0"
+  Date run;       // minutes included; year QEL_MISS when unknown
+  int32_t n;
+  MOS_point p[MOSG_COLS];
+};
+
 // ---------------------------------------------------------------------------
 // Records (mos_tool.cc)
 
@@ -267,6 +302,32 @@ float MOS_snow12(MOS_report *report, int ind);
 int MOS_zim_fore(int code, const MOS_report *ref, const MOS_report *sta);
 /// Prints the compact "zim_fore" line of the extended-range family. Returns 1.
 int MOSM_zim_fore(const MOSM_report *ref, const MOSM_report *sta);
+
+// ---------------------------------------------------------------------------
+// Flight categories and series (mos_series.cc)
+
+/// "VFR", "MVFR", "IFR", "LIFR", or null for MOS_FLT_NONE.
+const char *MOS_flight_text(int flight);
+/// The flight category of a ceiling in feet (QEL_MISS: none given;
+/// `unlimited`: no ceiling, above 3,000 ft) and a visibility in miles
+/// (QEL_MISS: none): the worse of the two; one missing, the other decides.
+int MOS_flight_of(float ceiling_ft, bool unlimited, float visibility_mi);
+/// The flight category of slot `ind` from its ceiling and visibility
+/// categories (the NGM's own tables, the GFS ones for the others); NONE for
+/// the twelve-hourly families.
+int MOS_flight_slot(const MOS_report *report, int ind);
+/// The flight category of column `col` of a grid report (NBM feet and
+/// miles, LAMP categories); NONE where the product gives neither.
+int MOSG_flight(const MOSG_report *report, int col);
+/// The series of a station report for initial time `run` (slots with a
+/// forecast hour, in order). Returns 1.
+int MOS_series_of(const MOS_report *report, const Date *run, MOS_series *series);
+/// The series of a grid report (its own run, else `run`). Returns 1.
+int MOSG_series_of(const MOSG_report *report, const Date *run, MOS_series *series);
+/// The series of station `id` of the model in flag 4 from the bulletin file
+/// of `date`: 1, 0 when the station is not there, -1 for a family without
+/// station columns (the upper-air and extended-range families).
+int MOS_get_series(Date *date, const char *id, MOS_series *series);
 
 // ---------------------------------------------------------------------------
 // JSON output (mos_json.cc)
