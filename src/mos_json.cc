@@ -8,7 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "mos_grid.h"
 #include "mos_json.h"
 #include "qelresrc.h"
 
@@ -221,72 +220,4 @@ int MOSM_json(Date *date, MOSM_report *report) {
   return 0;
 }
 
-namespace {
-
-// Prints every station of the bulletin file in file order with the
-// family's reader; false when there is none.
-template <typename Report>
-bool all_stations(Date *date, int (*reader)(int, Report *, int, int *), int (*print)(Date *, Report *)) {
-  int ind = MOS_open(date);
-  Report report;
-  int found = 0;
-  for (int k = 0; reader(ind, &report, MOS_READ_FULL, &k) != -1; k++) {
-    if (!report.id[0]) continue;  // the missing right half of an upper-air pair
-    print(date, &report);
-    found++;
-  }
-  MOS_close(ind);
-  return found > 0;
-}
-
-template <typename Report>
-bool one_station(Date *date, const char *id, int (*get)(Date *, const char *, Report *),
-                 int (*print)(Date *, Report *)) {
-  Report report;
-  if (get(date, id, &report) != 1) return false;
-  print(date, &report);
-  return true;
-}
-
-}  // namespace
-
-int MOS_json_stations(Date *date, const char *ids) {
-  int code = FLAG_get(FLAG_MODEL);
-  bool upper = code == MOS_NGM_UA || code == MOS_ETA_UA || code == MOS_NAM_UA;
-  bool extended = code == MOS_MRFX;
-  bool station = code == MOS_NGM || code == MOS_ETA || code == MOS_NAM || code == MOS_AVN || code == MOS_MRF ||
-                 code == MOS_GFS || code == MOS_GFSX || code == MOS_ECS;
-  bool grid = grid_product(code) != nullptr;
-  if (!upper && !extended && !station && !grid) return 1;  // no output form for this model
-  if (!ids) ids = "";
-
-  if (stricmp(ids, "all") == 0) {
-    bool any = upper      ? all_stations(date, MOSU_read, MOSU_json)
-               : extended ? all_stations(date, MOSM_read, MOSM_json)
-               : grid     ? all_stations(date, MOSG_read, MOSG_json)
-                          : all_stations(date, MOS_read, MOS_json);
-    if (!any) MESS_print(M_WARN, "No data found!\n");
-    return any ? 1 : 0;
-  }
-
-  int n = 0;
-  char **list = nullptr;
-  parse_string(ids, ',', &n, &list);
-  int missing = 0;
-  for (int i = 0; i < n; i++) {
-    const char *id = list[i];
-    bool found = upper      ? one_station(date, id, MOSU_get_station, MOSU_json)
-                 : extended ? one_station(date, id, MOSM_get_station, MOSM_json)
-                 : grid     ? one_station(date, id, MOSG_get_station, MOSG_json)
-                            : one_station(date, id, MOS_get_station, MOS_json);
-    if (found) continue;
-    missing++;
-    if (n == 1)
-      MESS_print(M_WARN, "No data found!\n");
-    else
-      MESS_print(M_WARN, "%s: No data found!\n", id);
-  }
-  if (n == 0) MESS_print(M_WARN, "No data found!\n");
-  free_parsed_array(n, list);
-  return n > 0 && missing == 0 ? 1 : 0;
-}
+int MOS_json_stations(Date *date, const char *ids) { return MOS_output(date, ids, MOS_FORM_JSON); }

@@ -341,6 +341,16 @@ int MOSU_json(Date *date, MOSU_report *report);
 int MOSM_json(Date *date, MOSM_report *report);
 /// As MOS_json, for the fixed-grid products (NBM, LAMP).
 int MOSG_json(Date *date, MOSG_report *report);
+/// Output forms of MOS_output.
+constexpr int MOS_FORM_TABLE = 0;  // the forecast table with its header
+constexpr int MOS_FORM_JSON = 1;   // JSON Lines
+constexpr int MOS_FORM_ZIM = 2;    // the compact "zim_fore" line
+/// Prints the stations `ids` (one, several separated by commas in that
+/// order, or "all": every station of the family in file order) of the
+/// bulletin file of `date` in output form `form` (mos_output.cc), naming
+/// each that is missing on standard error. Returns 1 when every one was
+/// found (or the model has no such output form), else 0.
+int MOS_output(Date *date, const char *ids, int form);
 /// Prints the stations `ids` (comma-separated, in that order, or "all":
 /// every station of the family in file order) of the bulletin file of
 /// `date` as JSON Lines, warning for each that is missing. Returns 1 when

@@ -1,0 +1,235 @@
+// mos_output.cc: one station, a list of stations ("KBOS,KJFK") or every
+// station of the family in the file ("all") in the chosen output form:
+// the table (with its header), the compact line or JSON Lines. A station
+// that is not there is named on standard error and makes the result 0;
+// the others are still printed, in the order asked (file order for "all").
+// Tables of several stations are separated by a blank line.
+
+#include <string>
+#include <vector>
+
+#include "mos_grid.h"
+#include "qelresrc.h"
+
+namespace {
+
+// What the printers keep from one station to the next.
+struct OutputState {
+  int printed = 0;  // stations printed so far
+  Date date{};      // the date the file was chosen for (the run asked)
+};
+OutputState out;
+
+// A table of several stations begins on its own line.
+void separate() {
+  if (out.printed++ > 0) MESS_print(M_PRINT, "\n");
+}
+
+// The header of a table: the guidance, the station and the initial time.
+void header(const char *name, const char *id, Date run) {
+  char label[80];
+  DATE_make_label(&run, label);
+  MESS_print(M_PRINT, "  %s data for %s\nInitial time: %s\n\n", name, id, label);
+}
+
+// The run of the block read last (the bulletin's own), else the file's date.
+Date block_run(Date *date) {
+  Date run;
+  if (MOS_get_run(&run)) return run;
+  return *date;
+}
+
+int table_station(Date *date, MOS_report *r) {
+  separate();
+  Date run = block_run(date);
+  header(MOS_model_title(r->model), r->id, run);
+  MOS_print(&run, r);
+  return 0;
+}
+
+int table_upper(Date *date, MOSU_report *r) {
+  separate();
+  Date run = block_run(date);
+  header(MOS_model_title(FLAG_get(FLAG_MODEL)), r->id, run);
+  MOSU_print(&run, r);
+  return 0;
+}
+
+int table_extended(Date *date, MOSM_report *r) {
+  separate();
+  Date run = block_run(date);
+  header(MOS_model_title(FLAG_get(FLAG_MODEL)), r->id, run);
+  MOSM_print(&run, r);
+  return 0;
+}
+
+int table_grid(Date *date, MOSG_report *r) {
+  separate();
+  char name[40];
+  MOSG_header(r, name, sizeof name);
+  // The run of the station line, minutes and all (LAMP runs at HH30, and
+  // "1230Z" is never labelled "12Z"); else the file's date.
+  Date run = r->run.year != QEL_MISS ? r->run : *date;
+  const GridProduct *p = grid_product(r->model);
+  if (run.min == 0 && !(p && p->lamp)) run.min = QEL_MISS;
+  if (run.min != QEL_MISS) run.sec = QEL_MISS;
+  header(name, r->id, run);
+  MOSG_print(date, r);
+  return 0;
+}
+
+// Keeps the identifier of each station read (the compact lines of "all").
+std::vector<std::string> *kept_ids = nullptr;
+template <typename Report>
+int keep_id(Date *, Report *r) {
+  kept_ids->push_back(r->id);
+  return 0;
+}
+
+// Prints every station of the bulletin file in file order with the
+// family's reader; false when there is none.
+template <typename Report>
+bool all_stations(Date *date, int (*reader)(int, Report *, int, int *), int (*print)(Date *, Report *)) {
+  int ind = MOS_open(date);
+  static Report report;  // a grid report is large
+  int found = 0;
+  for (int k = 0; reader(ind, &report, MOS_READ_FULL, &k) != -1; k++) {
+    if (!report.id[0]) continue;  // the missing right half of an upper-air pair
+    print(date, &report);
+    found++;
+  }
+  MOS_close(ind);
+  return found > 0;
+}
+
+template <typename Report>
+bool one_station(Date *date, const char *id, int (*get)(Date *, const char *, Report *),
+                 int (*print)(Date *, Report *)) {
+  static Report report;
+  if (get(date, id, &report) != 1) return false;
+  print(date, &report);
+  return true;
+}
+
+enum class Family { None, Station, Upper, Extended, Grid };
+
+Family family_of(int code) {
+  switch (code) {
+    case MOS_NGM:
+    case MOS_ETA:
+    case MOS_NAM:
+    case MOS_AVN:
+    case MOS_MRF:
+    case MOS_GFS:
+    case MOS_GFSX:
+    case MOS_ECS: return Family::Station;
+    case MOS_NGM_UA:
+    case MOS_ETA_UA:
+    case MOS_NAM_UA: return Family::Upper;
+    case MOS_MRFX: return Family::Extended;
+    default: return grid_product(code) ? Family::Grid : Family::None;
+  }
+}
+
+// Every station of the file, in the chosen form (not the compact line).
+bool every_station(Date *date, Family f, int form) {
+  bool json = form == MOS_FORM_JSON;
+  switch (f) {
+    case Family::Station: return all_stations(date, MOS_read, json ? MOS_json : table_station);
+    case Family::Upper: return all_stations(date, MOSU_read, json ? MOSU_json : table_upper);
+    case Family::Extended: return all_stations(date, MOSM_read, json ? MOSM_json : table_extended);
+    case Family::Grid: return all_stations(date, MOSG_read, json ? MOSG_json : table_grid);
+    default: return false;
+  }
+}
+
+bool station(Date *date, Family f, int form, const char *id) {
+  bool json = form == MOS_FORM_JSON;
+  switch (f) {
+    case Family::Station: return one_station(date, id, MOS_get_station, json ? MOS_json : table_station);
+    case Family::Upper: return one_station(date, id, MOSU_get_station, json ? MOSU_json : table_upper);
+    case Family::Extended: return one_station(date, id, MOSM_get_station, json ? MOSM_json : table_extended);
+    case Family::Grid: return one_station(date, id, MOSG_get_station, json ? MOSG_json : table_grid);
+    default: return false;
+  }
+}
+
+// The compact line of one station: the reference station's report first,
+// then the station's; false when either is missing.
+bool compact(Date *date, int code, const char *id) {
+  if (code == MOS_MRFX) {
+    static MOSM_report ref, sta;
+    if (MOSM_get_station(date, "IND", &ref) != 1 || MOSM_get_station(date, id, &sta) != 1) return false;
+    MOSM_zim_fore(&ref, &sta);
+    return true;
+  }
+  static MOS_report ref, sta;
+  const char *ref_id = code == MOS_NGM ? "IND" : "KIND";
+  if (MOS_get_station(date, ref_id, &ref) != 1 || MOS_get_station(date, id, &sta) != 1) return false;
+  MOS_zim_fore(code, &ref, &sta);
+  return true;
+}
+
+bool has_compact(int code) {
+  switch (code) {
+    case MOS_NGM:
+    case MOS_ETA:
+    case MOS_NAM:
+    case MOS_AVN:
+    case MOS_GFS:
+    case MOS_ECS:
+    case MOS_GFSX:
+    case MOS_MRFX: return true;
+    default: return false;
+  }
+}
+
+}  // namespace
+
+int MOS_output(Date *date, const char *ids, int form) {
+  int code = FLAG_get(FLAG_MODEL);
+  Family f = family_of(code);
+  if (f == Family::None || (form == MOS_FORM_ZIM && !has_compact(code))) return 1;  // no output form for this model
+  if (!ids) ids = "";
+  out.printed = 0;
+  if (date) out.date = *date;
+
+  std::vector<std::string> list;
+  if (stricmp(ids, "all") == 0) {
+    if (form != MOS_FORM_ZIM) {
+      bool any = every_station(date, f, form);
+      if (!any) MESS_print(M_WARN, "No data found!\n");
+      return any ? 1 : 0;
+    }
+    // The compact lines of every station: their identifiers first.
+    std::vector<std::string> all;
+    kept_ids = &all;
+    bool any = f == Family::Extended ? all_stations(date, MOSM_read, keep_id<MOSM_report>)
+                                     : all_stations(date, MOS_read, keep_id<MOS_report>);
+    kept_ids = nullptr;
+    if (!any) {
+      MESS_print(M_WARN, "No data found!\n");
+      return 0;
+    }
+    list = all;
+  } else {
+    int n = 0;
+    char **words = nullptr;
+    parse_string(ids, ',', &n, &words);
+    for (int i = 0; i < n; i++) list.push_back(words[i]);
+    free_parsed_array(n, words);
+  }
+
+  int missing = 0;
+  for (const std::string &id : list) {
+    bool found = form == MOS_FORM_ZIM ? compact(date, code, id.c_str()) : station(date, f, form, id.c_str());
+    if (found) continue;
+    missing++;
+    if (list.size() == 1)
+      MESS_print(M_WARN, "No data found!\n");
+    else
+      MESS_print(M_WARN, "%s: No data found!\n", id.c_str());
+  }
+  if (list.empty()) MESS_print(M_WARN, "No data found!\n");
+  return !list.empty() && missing == 0 ? 1 : 0;
+}
