@@ -28,12 +28,13 @@ build:
 build_targets = @test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null; \
 	cmake --build $(BUILD) -j $(JOBS) --target
 
-# The tool's main job on the sample bulletins in data/: a station's table.
+# The tool's main job on the sample bulletins in data/: a station's table
+# of today's guidance (the National Blend of Models' NBS for Des Moines).
 # Only the tool is built, not the test suite.
 run:
 	@tools/install-deps build
 	$(build_targets) qelmos
-	./$(BUILD)/qelmos -fp data -dp data -if gfs_mos -id KEED 14010100
+	./$(BUILD)/qelmos -fp data -dp data -if nbs_mos -id KDSM 21040712
 
 install:
 	@tools/install-deps build
