@@ -47,7 +47,7 @@ uninstall:
 	rm -f $(foreach p,$(PROGRAMS),$(DESTDIR)$(BINDIR)/$(p) $(DESTDIR)$(MAN1DIR)/$(p).1)
 
 # The whole suite, as a plain build and under the sanitizers, then the
-# three fuzz targets for 10 seconds each (skipped, with a message, where
+# four fuzz targets for 10 seconds each (skipped, with a message, where
 # clang cannot build them).
 test:
 	@tools/install-deps test
