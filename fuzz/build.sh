@@ -44,6 +44,11 @@ declare -A MODULES=(
   [scanp_fuzz]="$BASE scanp"
   [par_read_fuzz]="$BASE par_tool par_cmp files files_select resrc resrc_args resrc_convert def_read tools region cty_tool cty_read"
 )
+# The libraries a target links beyond them: the product reader decompresses
+# gzip files with zlib.
+declare -A LIBS=(
+  [par_read_fuzz]="-lz"
+)
 
 mkdir -p "$OUT/obj"
 for t in "${TARGETS[@]}"; do
@@ -56,7 +61,7 @@ for t in "${TARGETS[@]}"; do
     fi
     objs+=("$obj")
   done
-  "$CXX" "${FLAGS[@]}" "fuzz/$t.cc" "${objs[@]}" -o "$OUT/$t"
+  "$CXX" "${FLAGS[@]}" "fuzz/$t.cc" "${objs[@]}" ${LIBS[$t]:-} -o "$OUT/$t"
   echo "built $OUT/$t"
 done
 
