@@ -46,6 +46,12 @@ declare -A MODULES=(
   [par_read_fuzz]="$BASE par_tool par_cmp files files_select resrc resrc_args resrc_convert def_read tools region cty_tool cty_read"
   [mos_grid_fuzz]="$BASE par_tool par_cmp files files_select resrc resrc_args resrc_convert def_read tools region cty_tool cty_read scanp mos_grid mos_grid_tables mos_grid_print mos_json mos_json_grid mos_tool mos_print mos_read mos_read_upper mos_output mos_series"
 )
+# The libraries a target links beyond them: the product reader decompresses
+# gzip files with zlib.
+declare -A LIBS=(
+  [par_read_fuzz]="-lz"
+  [mos_grid_fuzz]="-lz"
+)
 
 mkdir -p "$OUT/obj"
 for t in "${TARGETS[@]}"; do
@@ -58,7 +64,7 @@ for t in "${TARGETS[@]}"; do
     fi
     objs+=("$obj")
   done
-  "$CXX" "${FLAGS[@]}" "fuzz/$t.cc" "${objs[@]}" -o "$OUT/$t"
+  "$CXX" "${FLAGS[@]}" "fuzz/$t.cc" "${objs[@]}" ${LIBS[$t]:-} -o "$OUT/$t"
   echo "built $OUT/$t"
 done
 
