@@ -235,7 +235,7 @@ TEST(MosPrint, TableLineColumns) {
   std::string table = printed(r);
   EXPECT_EQ(table.substr(0, table.find('\n') + 1),
             " HOUR   TIME   TEMP DEW  DIR SPD  CIL COV  VIS  WX  MX/MN POP12 SNOW\n");
-  EXPECT_EQ(line_for(table, 6), "   6    7/18Z    45  30  270  12    7 OVC   1     F                 \n");
+  EXPECT_EQ(line_for(table, 6), "   6    7/18Z    45  30  270  12    7 OVC 0.8     F                 \n");
   EXPECT_EQ(line_for(table, 12), "  12    8/00Z    -5                   CLR  10    S+   12    70    2 \n");
   // Every other slot by default: hours 6, 12, ..., 60.
   EXPECT_EQ(line_for(table, 9), "");
