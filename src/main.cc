@@ -79,6 +79,7 @@ int main(int argc, char **argv) {
   char filename[QEL_NAME_LEN];
   char temp_str[80];
   char reply[60] = "";
+  char label[80];  // the station and, when the station table knows it, its name and place
   Date datim;
 
   // Output for a file or a pipe goes out in large writes: a JSON run of
@@ -141,7 +142,8 @@ int main(int argc, char **argv) {
       MOSU_report ua_report;
       if (MOSU_get_station(&datim, id_string, &ua_report) != 1) not_found();
       settle_run(&datim, temp_str);
-      MESS_print(M_PRINT, ua_header, ua_report.id, temp_str);
+      MOS_station_label(ua_report.id, label, sizeof label);
+      MESS_print(M_PRINT, ua_header, label, temp_str);
       MOSU_print(&datim, &ua_report);
       return 0;
     }
@@ -149,7 +151,8 @@ int main(int argc, char **argv) {
       MOSM_report mrf_report;
       if (MOSM_get_station(&datim, id_string, &mrf_report) != 1) not_found();
       settle_run(&datim, temp_str);
-      MESS_print(M_PRINT, "  MRF MOS data for %s\nInitial time: %s\n\n", mrf_report.id, temp_str);
+      MOS_station_label(mrf_report.id, label, sizeof label);
+      MESS_print(M_PRINT, "  MRF MOS data for %s\nInitial time: %s\n\n", label, temp_str);
       MOSM_print(&datim, &mrf_report);
       return 0;
     }
@@ -159,7 +162,8 @@ int main(int argc, char **argv) {
   MOS_report report;
   if (MOS_get_station(&datim, id_string, &report) != 1) not_found();
   settle_run(&datim, temp_str);
-  MESS_print(M_PRINT, header, report.id, temp_str);
+  MOS_station_label(report.id, label, sizeof label);
+  MESS_print(M_PRINT, header, label, temp_str);
   MOS_print(&datim, &report);
   return 0;
 }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -220,13 +221,34 @@ void iso_time(Writer &w, int64_t secs) {
   w.word(k.text);
 }
 
-// Opens the object with its station, model, product and run, then the
+// The station table's name and place of the station: null for what it
+// does not know.
+void station_keys(Writer &w, const char *id) {
+  MOS_station st;
+  MOS_station_get(id, &st);
+  w.key("name"), w.text(st.name);
+  w.key("state"), w.text(st.state);
+  // Four decimals, as the table writes them (a float holds 42.3667 as 42.36669921875).
+  auto degrees = [&](float v) {
+    if (v == QEL_MISS) return w.null();
+    w.real(std::round(static_cast<double>(v) * 1e4) / 1e4);
+  };
+  w.key("lat"), degrees(st.lat);
+  w.key("lon"), degrees(st.lon);
+  w.key("elevation_m");
+  if (st.elev == QEL_MISS) return w.null();
+  w.number(static_cast<int>(std::lround(st.elev)));
+}
+
+// Opens the object with its station (and the station table's name and
+// place of it), model, product and run, then the
 // array of its rows under `rows`; returns the run in seconds, or -1 when
 // neither the bulletin nor the file gives it.
 template <size_t N>
 int64_t head(Writer &w, const char *id, Date *date, const char (&rows)[N]) {
   w.open('{');
   w.key("station"), w.text(id);
+  station_keys(w, id);
   w.key("model"), w.word(model_word(FLAG_get(FLAG_MODEL)));
   w.key("product"), w.text(MOS_get_product());
   Date run;

@@ -1,7 +1,7 @@
 // qelmos.h: the MOS report records, the model codes, input selection and
-// station retrieval, the bulletin readers, the report printers and the
-// JSON output (mos_tool.cc, mos_read.cc, mos_read_upper.cc, mos_print.cc,
-// mos_json.cc).
+// station retrieval, the bulletin readers, the report printers, the
+// station's name and place, and the JSON output (mos_tool.cc, mos_read.cc,
+// mos_read_upper.cc, mos_print.cc, mos_station.cc, mos_json.cc).
 #pragma once
 
 #include "qel.h"
@@ -180,6 +180,26 @@ float MOS_snow12(MOS_report *report, int ind);
 int MOS_zim_fore(int code, const MOS_report *ref, const MOS_report *sta);
 /// Prints the compact "zim_fore" line of the extended-range family. Returns 1.
 int MOSM_zim_fore(const MOSM_report *ref, const MOSM_report *sta);
+
+// ---------------------------------------------------------------------------
+// The station's name and place (mos_station.cc), from the station table
+
+/// What the station table says of a bulletin's station.
+struct MOS_station {
+  char name[21];   // with blanks ("NEW YORK CITY"); "" when unknown
+  char state[3];   // state or province, elsewhere the country; "" when unknown
+  float lat, lon;  // degrees north and east; -9999.0 when unknown
+  float elev;      // metres; -9999.0 when unknown
+};
+
+/// Fills *station for bulletin identifier `id` (BOS and 2A1 find KBOS and
+/// K2A1): 1 when the table knows it, else 0 with every field unknown.
+int MOS_station_get(const char *id, MOS_station *station);
+/// Writes the label of a table's header into `out` (at most size - 1
+/// characters): "KBOS: BOSTON, MA  42.37N 71.03W  9 m", leaving out the
+/// parts the table does not give, or the identifier alone when it does not
+/// know the station. Returns 1 when the table knows it, else 0.
+int MOS_station_label(const char *id, char *out, size_t size);
 
 // ---------------------------------------------------------------------------
 // JSON output (mos_json.cc)

@@ -171,10 +171,12 @@ TEST(Cli, MakeInstallPutsAWorkingToolInPlaceAndUninstallRemovesIt) {
   const std::string last = "See man qelmos and README.md for every option, value and file.\n";
   ASSERT_GE(o.out.size(), last.size());
   EXPECT_EQ(o.out.substr(o.out.size() - last.size()), last);
+  std::string keed = expected("gfs_keed.txt");
+  keed.replace(0, keed.find('\n'), "  GFS MOS data for KEED: NEEDLES, CA  34.77N 114.62W  270 m");
   o = run_program(bin,
                   {"-fp", kSource + "/data", "-dp", kSource + "/data", "-if", "gfs_mos", "-id", "KEED", "14010100"});
   EXPECT_EQ(o.status, 0);
-  EXPECT_EQ(o.out, expected("gfs_keed.txt"));
+  EXPECT_EQ(o.out, keed);
 
   // The index writer comes with it.
   const std::string index_bin = dest.file("usr/local/bin/qelindex");
