@@ -10,6 +10,12 @@ CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEL_WERROR=ON
 PREFIX  ?= /usr/local
 BINDIR  ?= $(PREFIX)/bin
 MAN1DIR ?= $(PREFIX)/share/man/man1
+DATADIR ?= $(PREFIX)/share/qelmos
+# Where qelmos looks for the installed station table, compiled in: with
+# the usual layout the directory relative to the one above its own
+# (share/qelmos beside bin/), so that a staged (DESTDIR) or moved tree
+# finds its table; otherwise DATADIR itself.
+QEL_DATADIR = $(if $(and $(filter $(PREFIX)/bin,$(BINDIR)),$(filter $(PREFIX)/share/qelmos,$(DATADIR))),share/qelmos,$(DATADIR))
 # The installed programs: each is built by the CMake target of its name,
 # found in the build tree at <name>_BIN, and has its page <name>.1 here.
 PROGRAMS   = qelmos qelindex
@@ -36,15 +42,22 @@ run:
 	$(build_targets) qelmos
 	./$(BUILD)/qelmos -fp data -dp data -if nbs_mos -id KDSM 21040712
 
+# The programs, their pages and the station table data/sao.cty. The
+# build is configured again only when the table's place changed.
 install:
 	@tools/install-deps build
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@grep -qx 'QEL_DATADIR:STRING=$(QEL_DATADIR)' $(BUILD)/CMakeCache.txt || \
+	  cmake -S . -B $(BUILD) -DQEL_DATADIR=$(QEL_DATADIR) >/dev/null
 	$(build_targets) $(PROGRAMS)
-	install -d $(DESTDIR)$(BINDIR) $(DESTDIR)$(MAN1DIR)
+	install -d $(DESTDIR)$(BINDIR) $(DESTDIR)$(MAN1DIR) $(DESTDIR)$(DATADIR)
 	$(foreach p,$(PROGRAMS),install -m 755 $($(p)_BIN) $(DESTDIR)$(BINDIR)/$(p) && \
 	  install -m 644 $(p).1 $(DESTDIR)$(MAN1DIR)/$(p).1 && ) true
+	install -m 644 data/sao.cty $(DESTDIR)$(DATADIR)/sao.cty
 
 uninstall:
-	rm -f $(foreach p,$(PROGRAMS),$(DESTDIR)$(BINDIR)/$(p) $(DESTDIR)$(MAN1DIR)/$(p).1)
+	rm -f $(foreach p,$(PROGRAMS),$(DESTDIR)$(BINDIR)/$(p) $(DESTDIR)$(MAN1DIR)/$(p).1) $(DESTDIR)$(DATADIR)/sao.cty
+	rmdir $(DESTDIR)$(DATADIR) 2>/dev/null || true
 
 # The whole suite, as a plain build and under the sanitizers, then the
 # four fuzz targets for 10 seconds each (skipped, with a message, where

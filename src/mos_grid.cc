@@ -22,12 +22,12 @@
 
 namespace {
 
-constexpr int kLine = 129;             // a line as the product reader delivers it
+constexpr int kLine = 129;                   // a line as the product reader delivers it
 constexpr int kBlockLines = MOSG_ROWS + 16;  // rows, time rows and day lines of one block
 
 struct GridState {
-  int last_num = -1;  // number of the block located last
-  long last_pos = 0;  // position of its station line
+  int last_num = -1;               // number of the block located last
+  long last_pos = 0;               // position of its station line
   char lines[kBlockLines][kLine];  // the lines of the block being read
   int unfinished = -1;             // the one of them that had no line end (the file's last), or -1
 };
@@ -518,7 +518,8 @@ GridValue grid_value(const GridProduct &p, const MOSG_report &r, const MOSG_row 
   }
   switch (el->conv) {
     case GridConv::Cloud: {
-      static const char *const kCodes[][2] = {{"CL", "CLR"}, {"FW", "FEW"}, {"SC", "SCT"}, {"BK", "BKN"}, {"OV", "OVC"}};
+      static const char *const kCodes[][2] = {
+          {"CL", "CLR"}, {"FW", "FEW"}, {"SC", "SCT"}, {"BK", "BKN"}, {"OV", "OVC"}};
       for (const auto &k : kCodes)
         if (strcmp(c.text, k[0]) == 0) return text(k[1]);
       return c.text[0] ? text(c.text) : GridValue{};

@@ -1,7 +1,7 @@
 // qelmos.h: the MOS report records, the model codes, input selection and
-// station retrieval, the bulletin readers, the report printers and the
-// JSON output (mos_tool.cc, mos_read.cc, mos_read_upper.cc, mos_print.cc,
-// mos_json.cc).
+// station retrieval, the bulletin readers, the report printers, the
+// station's name and place, and the JSON output (mos_tool.cc, mos_read.cc,
+// mos_read_upper.cc, mos_print.cc, mos_station.cc, mos_json.cc).
 #pragma once
 
 #include "qel.h"
@@ -328,6 +328,26 @@ int MOSG_series_of(const MOSG_report *report, const Date *run, MOS_series *serie
 /// of `date`: 1, 0 when the station is not there, -1 for a family without
 /// station columns (the upper-air and extended-range families).
 int MOS_get_series(Date *date, const char *id, MOS_series *series);
+
+// ---------------------------------------------------------------------------
+// The station's name and place (mos_station.cc), from the station table
+
+/// What the station table says of a bulletin's station.
+struct MOS_station {
+  char name[21];   // with blanks ("NEW YORK CITY"); "" when unknown
+  char state[3];   // state or province, elsewhere the country; "" when unknown
+  float lat, lon;  // degrees north and east; -9999.0 when unknown
+  float elev;      // metres; -9999.0 when unknown
+};
+
+/// Fills *station for bulletin identifier `id` (BOS and 2A1 find KBOS and
+/// K2A1): 1 when the table knows it, else 0 with every field unknown.
+int MOS_station_get(const char *id, MOS_station *station);
+/// Writes the label of a table's header into `out` (at most size - 1
+/// characters): "KBOS: BOSTON, MA  42.37N 71.03W  9 m", leaving out the
+/// parts the table does not give, or the identifier alone when it does not
+/// know the station. Returns 1 when the table knows it, else 0.
+int MOS_station_label(const char *id, char *out, size_t size);
 
 // ---------------------------------------------------------------------------
 // JSON output (mos_json.cc)

@@ -189,16 +189,16 @@ TEST(GridProducts, BadInputGetsAClearResult) {
   Output o = qelmos({"-mo", "nbs", "-ou", "json", "-id", "all", path + "#2021040800"});
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(o.out,
-            "{\"station\":\"KAAA\",\"model\":\"nbs\",\"product\":null,\"run\":\"2021-04-07T12:00:00Z\",\"version\":\"4.0\","
+            "{\"station\":\"KAAA\",\"name\":null,\"state\":null,\"lat\":null,\"lon\":null,\"elevation_m\":null,\"model\":\"nbs\",\"product\":null,\"run\":\"2021-04-07T12:00:00Z\",\"version\":\"4.0\","
             "\"forecasts\":[{\"hour\":6,\"valid\":\"2021-04-07T18:00:00Z\",\"temp_f\":69,\"dewpoint_f\":57,"
             "\"wind_speed_kt\":null,\"xyz\":1,\"ceiling_ft\":\"unlimited\"},{\"hour\":9,\"valid\":\"2021-04-07T21:00:"
             "00Z\",\"temp_f\":68,\"dewpoint_f\":58,\"wind_speed_kt\":null,\"xyz\":2,\"ceiling_ft\":\"unlimited\"},{"
             "\"hour\":12,\"valid\":\"2021-04-08T00:00:00Z\",\"temp_f\":65,\"dewpoint_f\":null,\"wind_speed_kt\":null,"
             "\"xyz\":\"AB\",\"ceiling_ft\":2700},{\"hour\":15,\"valid\":\"2021-04-08T03:00:00Z\",\"temp_f\":61,"
             "\"dewpoint_f\":null,\"wind_speed_kt\":7,\"xyz\":4,\"ceiling_ft\":-800}]}\n"
-            "{\"station\":\"KBBB\",\"model\":\"nbs\",\"product\":null,\"run\":\"2021-04-07T12:00:00Z\",\"version\":\"4.0\","
+            "{\"station\":\"KBBB\",\"name\":null,\"state\":null,\"lat\":null,\"lon\":null,\"elevation_m\":null,\"model\":\"nbs\",\"product\":null,\"run\":\"2021-04-07T12:00:00Z\",\"version\":\"4.0\","
             "\"forecasts\":[{\"hour\":null,\"valid\":null,\"temp_f\":50},{\"hour\":null,\"valid\":null,\"temp_f\":51}]}\n"
-            "{\"station\":\"KCCC\",\"model\":\"nbs\",\"product\":null,\"run\":\"2021-04-08T00:00:00Z\",\"version\":\"4.0\","
+            "{\"station\":\"KCCC\",\"name\":null,\"state\":null,\"lat\":null,\"lon\":null,\"elevation_m\":null,\"model\":\"nbs\",\"product\":null,\"run\":\"2021-04-08T00:00:00Z\",\"version\":\"4.0\","
             "\"forecasts\":[{\"hour\":6,\"valid\":\"2021-04-08T06:00:00Z\"},{\"hour\":9,\"valid\":\"2021-04-08T09:00:00Z\"}]}"
             "\n");
 }
