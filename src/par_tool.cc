@@ -334,6 +334,12 @@ struct ReaderState {
   // The copy of a standard input that cannot seek or is gzip, made at the
   // first open and kept for the whole process (see text_stream).
   FILE *stdin_copy = nullptr;
+  // Likewise the text of the "|command" read last and its name: a run
+  // opens its file more than once (the family found from the file, the
+  // compact line's two stations, a list of stations), and the command runs
+  // once (its output, or its side effects, may differ from run to run).
+  FILE *command_copy = nullptr;
+  std::string command_name;
   // The gzip files whose damage was reported: each is named once a run,
   // however often it is opened.
   std::vector<std::string> damaged;
@@ -596,16 +602,29 @@ int PAR_open(Date *date) {
     FILE_restore_name_conv();
     return -1;
   }
-  FILE *f = FILE_open(name, "r");
-  if (!readable(f, name)) {
-    FILE_restore_name_conv();
-    return -1;
-  }
-  bool own = f != stdin;
-  f = text_stream(f, name, &own);
-  if (!f) {
-    FILE_restore_name_conv();
-    return -1;
+  FILE *f = nullptr;
+  bool own = false;
+  if (name[0] == '|' && rd.command_copy && rd.command_name == name) {
+    f = rd.command_copy;  // the command's text of this run
+    rewind(f);
+  } else {
+    f = FILE_open(name, "r");
+    if (!readable(f, name)) {
+      FILE_restore_name_conv();
+      return -1;
+    }
+    own = f != stdin;
+    f = text_stream(f, name, &own);
+    if (!f) {
+      FILE_restore_name_conv();
+      return -1;
+    }
+    if (name[0] == '|' && own) {
+      if (rd.command_copy) fclose(rd.command_copy);
+      rd.command_copy = f;
+      rd.command_name = name;
+      own = false;
+    }
   }
   s->ifile = f;
   s->own_ifile = own;
