@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "test_util.h"
@@ -77,6 +78,20 @@ TEST(GridProducts, TablesOfEveryProduct) {
       EXPECT_EQ(o.err, "") << c.table;
     }
   }
+}
+
+TEST(GridProducts, ByDateThroughTheDataTypesOfTheModels) {
+  // The data types of data/name_conv name the model: "nbs_mos" selects NBS,
+  // and a type that only holds the letters ("lavender") selects nothing.
+  const std::string data = std::string(QEL_SOURCE_DIR) + "/data";
+  Output o = qeltest::run_qelmos({"-fp", data, "-dp", data, "-cf", "none", "-if", "nbs_mos", "-id", "KDSM", "21040712"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, expected("nbs_kdsm.txt"));
+  TempDir dir;
+  dir.write("name_conv", "lavender %D/%y%m%d%h.lav - 0\n");
+  std::filesystem::copy_file(data + "/21040712.nbs", dir.file("21040712.lav"));
+  o = qeltest::run_qelmos({"-fp", dir.path(), "-dp", dir.path(), "-if", "lavender", "-id", "KDSM", "21040712"});
+  EXPECT_EQ(o.out, expected("nbs_kdsm.txt"));  // no model named: the file's family
 }
 
 TEST(GridProducts, JsonOfEveryProduct) {
