@@ -21,7 +21,8 @@ res_type res_key[28] = {
     RES_stat_prior, RES_name_conv,  RES_in_file,    RES_out_file,   RES_file_param, RES_model,     RES_output,
     RES_current,    RES_hour,       RES_num_hour,   RES_identifier, RES_variable,   RES_parameter, RES_null,
 };
-res_type res_pos[2] = {RES_filename, RES_null};
+// The bulletin files: the first, or one per model of a list ("-mo gfs,nbs").
+res_type res_pos[2] = {RES_filenames, RES_null};
 
 bool is_set(const char *value) { return value && *value; }
 
