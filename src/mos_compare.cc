@@ -300,6 +300,20 @@ void put_line(std::string line) {
   MESS_print(M_PRINT, "%s\n", line.c_str());
 }
 
+// The blanks a block of `width` characters (its " |" included) needs in
+// front of its columns to hold its model's label.
+int label_pad(const Model &m, int width) {
+  int need = static_cast<int>(m.label.size()) + 4;  // " | ", the label, a blank
+  return need > width ? need - width : 0;
+}
+
+// The label line's part of a block of `width` characters: " | NBS" and blanks.
+std::string block_label(const Model &m, int width) {
+  std::string label = " | " + upper(m.label);
+  label.append(width + label_pad(m, width) - label.size(), ' ');
+  return label;
+}
+
 std::string time_label(int64_t t) {
   Date v;
   DATE_get_gmdate(&t, &v);
@@ -348,10 +362,9 @@ void print_table(const char *id, const std::vector<int64_t> &times) {
 
   std::string labels = "        ", heads = "  TIME  ";
   for (size_t k = 0; k < blocks.size(); k++) {
-    std::string label = " | " + upper(cmp.models[k].label);
-    label.append(label.size() < static_cast<size_t>(blocks[k].width) ? blocks[k].width - label.size() : 1, ' ');
-    labels += label;
+    labels += block_label(cmp.models[k], blocks[k].width);
     heads += " |";
+    heads.append(label_pad(cmp.models[k], blocks[k].width), ' ');
     for (int c = 0; c < kCols; c++) {
       if (!blocks[k].on[c]) continue;
       std::string head = kHeads[c].head;
@@ -370,6 +383,7 @@ void print_table(const char *id, const std::vector<int64_t> &times) {
     for (size_t k = 0; k < blocks.size(); k++) {
       const MOS_point *p = point_at(cmp.models[k], t);
       line += " |";
+      line.append(label_pad(cmp.models[k], blocks[k].width), ' ');
       for (int c = 0; c < kCols; c++)
         if (blocks[k].on[c]) put_right(line, cell(static_cast<Col>(c), p, blocks[k].pop_hours), kHeads[c].width);
     }
@@ -425,13 +439,28 @@ std::string tenths(double v) {
   return buf;
 }
 
+// The days (their starts) that hold a temperature or a maximum/minimum
+// of some model, in order: only they can be covered.
+std::vector<int64_t> day_starts(bool (*day_start)(int64_t, int64_t *)) {
+  std::vector<int64_t> starts;
+  for (const Model &m : cmp.models)
+    for (int i = 0; m.found && i < m.series.n; i++) {
+      const MOS_point &p = m.series.p[i];
+      int64_t start;
+      if (p.valid < 0 || (p.temp_f == kMiss && p.max_min_f == kMiss) || !day_start(p.valid, &start)) continue;
+      starts.push_back(start);
+    }
+  std::sort(starts.begin(), starts.end());
+  starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+  return starts;
+}
+
 // One line per day that some model covers: each model's maximum and
 // minimum, and their mean over the models that cover the day.
-void print_days(const char *title, bool (*day_start)(int64_t, int64_t *), int64_t first, int64_t last) {
-  int64_t start;
-  if (first < 0 || !day_start(first, &start)) return;
+void print_days(const char *title, bool (*day_start)(int64_t, int64_t *)) {
   std::vector<std::string> lines;
-  for (int64_t end; start < last; start = end) {
+  for (int64_t start : day_starts(day_start)) {
+    int64_t end;
     if (!day_start(start + kDay + kDay / 4, &end)) return;  // the next day's start
     std::vector<DayValue> days;
     double max_sum = 0, min_sum = 0;
@@ -448,10 +477,11 @@ void print_days(const char *title, bool (*day_start)(int64_t, int64_t *), int64_
     snprintf(label, sizeof label, "  %2d %s", d.day, DATE_month(d.month));
     std::string line = label;
     line.append(10 - line.size(), ' ');
-    for (const DayValue &v : days) {
+    for (size_t k = 0; k < days.size(); k++) {
       line += " |";
-      put_right(line, v.ok ? whole(v.max) : "", 4);
-      put_right(line, v.ok ? whole(v.min) : "", 4);
+      line.append(label_pad(cmp.models[k], 10), ' ');
+      put_right(line, days[k].ok ? whole(days[k].max) : "", 4);
+      put_right(line, days[k].ok ? whole(days[k].min) : "", 4);
     }
     line += " |";
     put_right(line, tenths(max_sum / n), 6);
@@ -460,12 +490,12 @@ void print_days(const char *title, bool (*day_start)(int64_t, int64_t *), int64_
   }
   if (lines.empty()) return;
   std::string labels = title, heads = "  DAY     ";
-  labels.append(labels.size() < 10 ? 10 - labels.size() : 1, ' ');
+  labels.append(10 - labels.size(), ' ');
   for (const Model &m : cmp.models) {
-    std::string label = " | " + upper(m.label);
-    label.append(label.size() < 10 ? 10 - label.size() : 1, ' ');
-    labels += label;
-    heads += " | MAX MIN";
+    labels += block_label(m, 10);
+    heads += " |";
+    heads.append(label_pad(m, 10), ' ');
+    heads += " MAX MIN";
   }
   labels += " | CONSENSUS";
   heads += " |   MAX   MIN";
@@ -476,16 +506,8 @@ void print_days(const char *title, bool (*day_start)(int64_t, int64_t *), int64_
 }
 
 void print_day_blocks() {
-  int64_t first = -1, last = -1;
-  for (const Model &m : cmp.models)
-    for (int i = 0; m.found && i < m.series.n; i++) {
-      const MOS_point &p = m.series.p[i];
-      if (p.valid < 0 || (p.temp_f == kMiss && p.max_min_f == kMiss)) continue;
-      if (first < 0 || p.valid < first) first = p.valid;
-      last = std::max(last, p.valid);
-    }
-  print_days(" 06Z-06Z", contest_day_start, first, last);
-  print_days(" LOCAL", local_day_start, first, last);
+  print_days(" 06Z-06Z", contest_day_start);
+  print_days(" LOCAL", local_day_start);
 }
 
 // ---------------------------------------------------------------------------
