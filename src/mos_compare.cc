@@ -37,6 +37,7 @@ struct Model {
   std::string word;      // the model word ("nbs")
   std::string label;     // the word, with "_2", "_3" ... for a model listed again
   std::string type;      // the data type -if gives this model, or "" for its own
+  int place = 0;         // its place in the list as typed: that of its file
   bool compared = true;  // its family has forecasts by valid time
   bool found = false;    // the station is in its file
   MOS_series series{};
@@ -44,6 +45,7 @@ struct Model {
 
 struct CompareState {
   std::vector<Model> models;
+  int listed = 0;  // the words of the list, unknown ones included
 };
 CompareState cmp;
 
@@ -129,7 +131,7 @@ void select_model(const Model &m, int index, bool as_is) {
 // Chooses model `m`'s file (the name in its place of the list; a single
 // name serves every model) and reads the station's series from it.
 void read_model(Model &m, int index, const std::vector<std::string> &files, const char *id) {
-  int at = files.size() == 1 ? 0 : index;
+  int at = files.size() == 1 ? 0 : m.place;
   select_model(m, index, at < static_cast<int>(files.size()) && named_as_is(files[at]));
   std::string prompt = "Enter the " + upper(m.label) + " filename: ";
   char name[QEL_NAME_LEN];
@@ -662,12 +664,14 @@ void print_csv(const std::vector<int64_t> &times) {
 
 int MOS_compare_models() {
   cmp.models.clear();
+  cmp.listed = 0;
   const char *value = RES_get("model");
   if (!value || !strchr(value, ',')) return -1;
   int n = 0, ntypes = 0;
   char **words = nullptr, **types = nullptr;
   parse_string(value, ',', &n, &words);
   RES_getvals("in_file", &ntypes, &types);
+  cmp.listed = n;
   for (int i = 0; i < n; i++) {
     std::string word = trimmed(words[i]);
     if (word.empty()) continue;
@@ -678,6 +682,7 @@ int MOS_compare_models() {
     }
     Model m;
     m.code = code;
+    m.place = i;
     m.word = MOS_model_word(code);
     int before = static_cast<int>(
         std::count_if(cmp.models.begin(), cmp.models.end(), [&](const Model &o) { return o.code == code; }));
@@ -709,9 +714,9 @@ int MOS_compare(const char *ids, int form) {
   }
 
   std::vector<std::string> files = named_files();
-  if (files.size() > cmp.models.size() && files.size() > 1)
+  if (static_cast<int>(files.size()) > cmp.listed && files.size() > 1)
     MESS_print(M_WARN, "%d files for %d models: the files after the last model are not read\n",
-               static_cast<int>(files.size()), static_cast<int>(cmp.models.size()));
+               static_cast<int>(files.size()), cmp.listed);
   for (size_t k = 0; k < cmp.models.size(); k++) read_model(cmp.models[k], static_cast<int>(k), files, id.c_str());
   // Families without forecasts by valid time take no part.
   cmp.models.erase(std::remove_if(cmp.models.begin(), cmp.models.end(), [](const Model &m) { return !m.compared; }),
