@@ -478,7 +478,7 @@ void print_days(const char *title, bool (*day_start)(int64_t, int64_t *)) {
     char label[16];
     snprintf(label, sizeof label, "  %2d %s", d.day, DATE_month(d.month));
     std::string line = label;
-    line.append(10 - line.size(), ' ');
+    line.resize(std::max<size_t>(line.size(), 10), ' ');
     for (size_t k = 0; k < days.size(); k++) {
       line += " |";
       line.append(label_pad(cmp.models[k], 10), ' ');
@@ -492,7 +492,7 @@ void print_days(const char *title, bool (*day_start)(int64_t, int64_t *)) {
   }
   if (lines.empty()) return;
   std::string labels = title, heads = "  DAY     ";
-  labels.append(10 - labels.size(), ' ');
+  labels.resize(std::max<size_t>(labels.size(), 10), ' ');
   for (const Model &m : cmp.models) {
     labels += block_label(m, 10);
     heads += " |";
