@@ -56,7 +56,7 @@ const char *const kToolHelp =
     " -va var     Variable to be plotted or contoured\n"
     " -pa param[,...]  Program parameters\n"
     "Positional options...\n"
-    " file        Input file name\n"
+    " file...     Input file names\n"
     "See man qelmos and README.md for every option, value and file.\n";
 
 std::vector<std::string> lines_of(const std::string &text) {
