@@ -330,7 +330,9 @@ void table_header(const char *id) {
   int64_t newest = -1;
   for (const Model &m : cmp.models)
     if (m.found) newest = std::max(newest, run_seconds(m.series.run));
-  MESS_print(M_PRINT, "  Guidance of %d models for %s\n", static_cast<int>(cmp.models.size()), id);
+  char station[96];
+  MOS_station_label(id, station, sizeof station);
+  MESS_print(M_PRINT, "  Guidance of %d models for %s\n", static_cast<int>(cmp.models.size()), station);
   for (const Model &m : cmp.models) {
     const char *title = MOS_model_title(m.code);
     if (!m.found) {
