@@ -16,6 +16,38 @@
 
 namespace qeljson {
 
+/// The decimal digits of 0 to 999, left-aligned, with their count in the
+/// last byte: nearly every value of a report is one of them, written by one
+/// copy of four bytes without a branch on the number of its digits.
+struct SmallNumbers {
+  char text[1000][4] = {};
+  constexpr SmallNumbers() {
+    for (int v = 0; v < 1000; v++) {
+      int n = v >= 100 ? 3 : v >= 10 ? 2 : 1;
+      for (int i = n - 1, x = v; i >= 0; i--, x /= 10) text[v][i] = static_cast<char>('0' + x % 10);
+      text[v][3] = static_cast<char>(n);
+    }
+  }
+};
+inline constexpr SmallNumbers kSmallNumbers{};
+
+/// A key written into many objects (a row of a grid block, in every column
+/// object), made ready once: the comma before it, its quotes and colon
+/// (`,"temp_f":`), the rest of `text` zeros. A key is cut to 58 characters.
+struct ReadyKey {
+  char text[64] = "";
+  size_t n = 0;  // characters of text
+  explicit ReadyKey(const char *key = "") {
+    size_t k = strnlen(key, sizeof text - 6);
+    text[0] = ',';
+    text[1] = '"';
+    memcpy(text + 2, key, k);
+    text[k + 2] = '"';
+    text[k + 3] = ':';
+    n = k + 4;
+  }
+};
+
 /// The storage every object is written into: it grows to the largest
 /// object written and is kept for the next one.
 std::vector<char> &line_storage();
@@ -61,9 +93,7 @@ class Writer {
     room(13);
     sep();
     if (static_cast<unsigned>(v) < 1000u) {  // nearly every value of a report
-      if (v >= 100) *p_++ = static_cast<char>('0' + v / 100);
-      if (v >= 10) *p_++ = static_cast<char>('0' + v / 10 % 10);
-      *p_++ = static_cast<char>('0' + v % 10);
+      small(static_cast<unsigned>(v));
     } else if (v == QEL_MISS) {
       memcpy(p_, "null", 4);
       p_ += 4;
@@ -114,12 +144,22 @@ class Writer {
     *p_++ = ':';
     first_ = true;
   }
+  // A key made ready (without its comma first in an object): one copy of
+  // fixed size, however long the key.
+  void key(const ReadyKey &k) {
+    room(sizeof k.text);
+    size_t skip = first_ ? 1 : 0;
+    memcpy(p_, k.text + skip, sizeof k.text - 1);
+    p_ += k.n - skip;
+    first_ = true;
+  }
   // A fixed-point number num / div (div 1, 10, 100 or 1000) in its
   // shortest decimal form; a real keeps its decimal point ("10.0").
   void fixed(int64_t num, int div) {
     if (div <= 1) {
       room(24);
       sep();
+      if (static_cast<uint64_t>(num) < 1000u) return small(static_cast<unsigned>(num));
       p_ = std::to_chars(p_, p_ + 22, num).ptr;
       return;
     }
@@ -165,6 +205,12 @@ class Writer {
   void sep() {
     if (!first_) *p_++ = ',';
     first_ = false;
+  }
+  // A number of 0 to 999 (room for four characters made by the caller):
+  // its digits and one byte after them, which the next text overwrites.
+  void small(unsigned v) {
+    memcpy(p_, kSmallNumbers.text[v], 4);
+    p_ += kSmallNumbers.text[v][3];
   }
   void append(const char *s, size_t n) {
     memcpy(p_, s, n);
