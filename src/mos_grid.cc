@@ -244,9 +244,11 @@ struct FieldShapes {
     int16_t w0 = 0;   // weight of the first
   } shape[64] = {};
   constexpr FieldShapes() {
-    for (int c = 0; c < 256; c++) cls[c] = c >= '0' && c <= '9' ? kDigit : c == ' ' ? kBlank : c == '-' ? kMinus : kOther;
+    for (int c = 0; c < 256; c++)
+      cls[c] = c >= '0' && c <= '9' ? kDigit : c == ' ' ? kBlank : c == '-' ? kMinus : kOther;
     auto set = [this](int c0, int c1, int sign, int w0, int w1) {
-      shape[c0 << 4 | c1 << 2 | kDigit] = {static_cast<int8_t>(sign), static_cast<int8_t>(w1), static_cast<int16_t>(w0)};
+      shape[c0 << 4 | c1 << 2 | kDigit] = {static_cast<int8_t>(sign), static_cast<int8_t>(w1),
+                                           static_cast<int16_t>(w0)};
     };
     set(kDigit, kDigit, 1, 100, 10);  // "100"
     set(kBlank, kDigit, 1, 0, 10);    // " 42"
@@ -277,10 +279,26 @@ bool field_code(const char *f, int n, char *text) {
   return k > 0 && k <= 3 && i == n;
 }
 
+// A code right-aligned in a field of three characters ("  N", " FW", "XYZ"),
+// as field_code reads it; false for any other field.
+bool three_letter_code(const char *f, char *text) {
+  if (!is_upper_char(f[2])) return false;
+  int from = -1;  // where the code starts
+  if (is_upper_char(f[1]))
+    from = is_upper_char(f[0]) ? 0 : f[0] == ' ' ? 1 : -1;
+  else if (f[1] == ' ' && f[0] == ' ')
+    from = 2;
+  if (from < 0) return false;
+  memcpy(text, f + from, static_cast<size_t>(3 - from));
+  text[3 - from] = '\0';
+  return true;
+}
+
 // Reads the field of `width` characters that ends at column `end` of
 // `line` into `cell`. Blank (or beyond the line): missing. A "|" on its
 // first character marks a new day and is no part of the value.
-[[gnu::always_inline]] inline void read_cell(const char *line, int len, int end, int width, const GridElement *el, MOSG_cell *cell) {
+[[gnu::always_inline]] inline void read_cell(const char *line, int len, int end, int width, const GridElement *el,
+                                             MOSG_cell *cell) {
   cell->num = QEL_MISS;
   cell->text[0] = '\0';
   int start = end - width + 1;
@@ -293,7 +311,9 @@ bool field_code(const char *f, int n, char *text) {
   if (n <= 0) return;
   if (n == 3 && f[0] == ' ' && f[1] == ' ' && f[2] == ' ') return;  // the blank field of a sparse row
   int32_t v;
-  if ((n == 3 && three_digit_field(f, &v)) || field_number(f, n, &v)) {
+  // A number ends in a digit or a blank (a code never reaches field_number).
+  bool may_be_number = is_digit_char(f[n - 1]) || f[n - 1] == ' ';
+  if ((n == 3 && three_digit_field(f, &v)) || (may_be_number && field_number(f, n, &v))) {
     bool pressure = el && el->conv == GridConv::Pressure;
     if (v == -99 || (v == 999 && !pressure) || (v == 99 && el && el->miss99)) return;
     if (el && el->conv == GridConv::NbmCeiling && (v == -88 || v == 888)) {
@@ -303,7 +323,7 @@ bool field_code(const char *f, int n, char *text) {
     cell->num = v;
     return;
   }
-  if (field_code(f, n, cell->text)) return;
+  if ((n == 3 && three_letter_code(f, cell->text)) || field_code(f, n, cell->text)) return;
   cell->text[0] = '\0';
   bool blank = true;
   for (int i = 0; i < n; i++)
@@ -561,7 +581,7 @@ int MOSG_set_times(MOSG_report *r, const Date *run) {
 
 const MOSG_row *grid_row(const MOSG_report &r, const char *label) {
   for (int i = 0; i < r.nrows; i++)
-    if (strcmp(r.rows[i].label, label) == 0) return &r.rows[i];
+    if (r.rows[i].label[0] == label[0] && strcmp(r.rows[i].label, label) == 0) return &r.rows[i];
   return nullptr;
 }
 
