@@ -156,10 +156,20 @@ class Writer {
   // A fixed-point number num / div (div 1, 10, 100 or 1000) in its
   // shortest decimal form; a real keeps its decimal point ("10.0").
   void fixed(int64_t num, int div) {
+    if (div <= 1 && static_cast<uint64_t>(num) < 1000u) {  // nearly every value of a grid product
+      room(5);
+      sep();
+      small(static_cast<unsigned>(num));
+      return;
+    }
+    fixed_wide(num, div);
+  }
+  // The other numbers of fixed: out of line, so that the common one is
+  // written without the work of a call.
+  [[gnu::noinline]] void fixed_wide(int64_t num, int div) {
     if (div <= 1) {
       room(24);
       sep();
-      if (static_cast<uint64_t>(num) < 1000u) return small(static_cast<unsigned>(num));
       p_ = std::to_chars(p_, p_ + 22, num).ptr;
       return;
     }
