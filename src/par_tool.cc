@@ -61,12 +61,17 @@ struct Needle {
       if (ranks.of(text[i]) < ranks.of(text[rare])) rare = i;
   }
 
-  // Where the text first stands in p[0, len), or null.
+  // Where the text first stands in p[0, len), or null. Where its rare byte
+  // turns out common (more than once in 256 bytes, after a few), the
+  // general search takes the rest.
   const char *in(const char *p, size_t len) const {
     if (n == 0) return p;
     if (len < n) return nullptr;
     const char *last = p + (len - n);  // the last place the text may start
-    for (const char *s = p; s <= last;) {
+    size_t misses = 0;
+    for (const char *s = p; s <= last; misses++) {
+      if (misses > 4 && misses * 256 > static_cast<size_t>(s - p))
+        return static_cast<const char *>(memmem(s, static_cast<size_t>(last - s) + n, text, n));
       const char *r = static_cast<const char *>(memchr(s + rare, text[rare], static_cast<size_t>(last - s) + 1));
       if (!r) return nullptr;
       s = r - rare;
