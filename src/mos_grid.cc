@@ -259,7 +259,7 @@ struct FieldShapes {
 };
 constexpr FieldShapes kShapes{};
 
-bool three_digit_field(const char *f, int32_t *v) {
+[[gnu::always_inline]] inline bool three_digit_field(const char *f, int32_t *v) {
   unsigned char c0 = static_cast<unsigned char>(f[0]), c1 = static_cast<unsigned char>(f[1]),
                 c2 = static_cast<unsigned char>(f[2]);
   const FieldShapes::Shape &s = kShapes.shape[kShapes.cls[c0] << 4 | kShapes.cls[c1] << 2 | kShapes.cls[c2]];
@@ -281,7 +281,7 @@ bool field_code(const char *f, int n, char *text) {
 
 // A code right-aligned in a field of three characters ("  N", " FW", "XYZ"),
 // as field_code reads it; false for any other field.
-bool three_letter_code(const char *f, char *text) {
+[[gnu::always_inline]] inline bool three_letter_code(const char *f, char *text) {
   if (!is_upper_char(f[2])) return false;
   int from = -1;  // where the code starts
   if (is_upper_char(f[1]))
