@@ -21,11 +21,13 @@ namespace qeljson {
 /// copy of four bytes without a branch on the number of its digits.
 struct SmallNumbers {
   char text[1000][4] = {};
+  char three[1000][4] = {};  // the same with three digits ("007"), for the thousands below a million
   constexpr SmallNumbers() {
     for (int v = 0; v < 1000; v++) {
       int n = v >= 100 ? 3 : v >= 10 ? 2 : 1;
       for (int i = n - 1, x = v; i >= 0; i--, x /= 10) text[v][i] = static_cast<char>('0' + x % 10);
       text[v][3] = static_cast<char>(n);
+      for (int i = 2, x = v; i >= 0; i--, x /= 10) three[v][i] = static_cast<char>('0' + x % 10);
     }
   }
 };
@@ -133,6 +135,8 @@ class Writer {
     if (!s) return null();
     quoted(s, strlen(s));
   }
+  // The same of n characters.
+  void word(const char *s, size_t n) { quoted(s, n); }
   // A key of a text made at run time (plain ASCII without quotes).
   void key_text(const char *k) {
     size_t n = strlen(k);
@@ -156,10 +160,14 @@ class Writer {
   // A fixed-point number num / div (div 1, 10, 100 or 1000) in its
   // shortest decimal form; a real keeps its decimal point ("10.0").
   void fixed(int64_t num, int div) {
-    if (div <= 1 && static_cast<uint64_t>(num) < 1000u) {  // nearly every value of a grid product
-      room(5);
+    if (div <= 1 && static_cast<uint64_t>(num) < 1000000u) {  // nearly every value of a grid product
+      room(8);
       sep();
-      small(static_cast<unsigned>(num));
+      unsigned v = static_cast<unsigned>(num);
+      if (v < 1000) return small(v);
+      small(v / 1000);  // feet: a ceiling of 13000
+      memcpy(p_, kSmallNumbers.three[v % 1000], 4);
+      p_ += 3;
       return;
     }
     fixed_wide(num, div);

@@ -17,7 +17,11 @@ void value(Writer &w, const GridValue &v) {
   switch (v.kind) {
     case GridValue::Null: return w.null();
     case GridValue::Number: return w.fixed(v.num, v.div);
-    case GridValue::Text: return w.word(v.text);
+    case GridValue::Text: {
+      size_t n = 0;  // a code or a word: a few characters
+      while (n < sizeof v.text && v.text[n]) n++;
+      return w.word(v.text, n);
+    }
   }
 }
 
