@@ -396,12 +396,14 @@ int16_t element_of(const GridProduct &p, int index, const char *label, int16_t *
   return e.element;
 }
 
-void clear_row(MOSG_row *row) {
+// Clears a row's climatology and its cells from column `from` on (the
+// cells before it are each set by read_cell).
+void clear_row(MOSG_row *row, int from) {
   row->n_climate = 0;
   row->climate[0] = row->climate[1] = QEL_MISS;
-  for (MOSG_cell &c : row->cell) {
-    c.num = QEL_MISS;
-    c.text[0] = '\0';
+  for (int k = from; k < MOSG_COLS; k++) {
+    row->cell[k].num = QEL_MISS;
+    row->cell[k].text[0] = '\0';
   }
 }
 
@@ -475,7 +477,7 @@ void read_rows(const GridProduct &p, int count, MOSG_report *r) {
     str_copy(row.label, l.text, sizeof row.label);
     row.element = element_of(p, index, l.text, &row.stat);
     if (row.element < 0) MESS_print(M_DEBUGA, "grid block %s: row %s is in no table\n", r->id, l.text);
-    clear_row(&row);
+    clear_row(&row, g.n);
     const GridElement *el = row.element >= 0 ? &p.elements[row.element] : nullptr;
     int shift = l.at - g.at;
     int len = static_cast<int>(strlen(line));

@@ -148,12 +148,13 @@ class Writer {
     *p_++ = ':';
     first_ = true;
   }
-  // A key made ready (without its comma first in an object): one copy of
-  // fixed size, however long the key.
+  // A key made ready (without its comma first in an object): copies of
+  // fixed size, one for a key of up to 28 characters.
   void key(const ReadyKey &k) {
     room(sizeof k.text);
     size_t skip = first_ ? 1 : 0;
-    memcpy(p_, k.text + skip, sizeof k.text - 1);
+    memcpy(p_, k.text + skip, 32);
+    if (k.n - skip > 32) memcpy(p_ + 32, k.text + skip + 32, sizeof k.text - 33);
     p_ += k.n - skip;
     first_ = true;
   }
