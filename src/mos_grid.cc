@@ -294,6 +294,19 @@ bool field_code(const char *f, int n, char *text) {
   return true;
 }
 
+// Sets `cell` to the number `v` of its field: missing for -99, for 999
+// (but in a pressure row) and for 99 in a row where 99 is missing;
+// unlimited for a ceiling's -88 or 888.
+[[gnu::always_inline]] inline void set_number(int32_t v, const GridElement *el, MOSG_cell *cell) {
+  cell->text[0] = '\0';
+  cell->num = v;
+  bool pressure = el && el->conv == GridConv::Pressure;
+  if (v == -99 || (v == 999 && !pressure) || (v == 99 && el && el->miss99))
+    cell->num = QEL_MISS;
+  else if (el && el->conv == GridConv::NbmCeiling && (v == -88 || v == 888))
+    cell->num = MOSG_UNLIMITED;
+}
+
 // Reads the field of `width` characters that ends at column `end` of
 // `line` into `cell`. Blank (or beyond the line): missing. A "|" on its
 // first character marks a new day and is no part of the value.
@@ -314,13 +327,7 @@ bool field_code(const char *f, int n, char *text) {
   // A number ends in a digit or a blank (a code never reaches field_number).
   bool may_be_number = is_digit_char(f[n - 1]) || f[n - 1] == ' ';
   if ((n == 3 && three_digit_field(f, &v)) || (may_be_number && field_number(f, n, &v))) {
-    bool pressure = el && el->conv == GridConv::Pressure;
-    if (v == -99 || (v == 999 && !pressure) || (v == 99 && el && el->miss99)) return;
-    if (el && el->conv == GridConv::NbmCeiling && (v == -88 || v == 888)) {
-      cell->num = MOSG_UNLIMITED;
-      return;
-    }
-    cell->num = v;
+    set_number(v, el, cell);
     return;
   }
   if ((n == 3 && three_letter_code(f, cell->text)) || field_code(f, n, cell->text)) return;
@@ -481,7 +488,18 @@ void read_rows(const GridProduct &p, int count, MOSG_report *r) {
     const GridElement *el = row.element >= 0 ? &p.elements[row.element] : nullptr;
     int shift = l.at - g.at;
     int len = static_cast<int>(strlen(line));
-    for (int k = 0; k < g.n; k++) read_cell(line, len, g.ends[k] + shift, p.width, el, &row.cell[k]);
+    // A row of three-character fields that holds every column and no day
+    // separator: its numbers are read straight from their fields, what
+    // else it holds by read_cell.
+    bool straight = p.width == 3 && g.n > 0 && g.ends[0] + shift >= 2 && g.ends[g.n - 1] + shift < len &&
+                    !memchr(line, '|', static_cast<size_t>(len));
+    for (int k = 0; k < g.n; k++) {
+      int32_t v;
+      if (straight && three_digit_field(line + g.ends[k] + shift - 2, &v))
+        set_number(v, el, &row.cell[k]);
+      else
+        read_cell(line, len, g.ends[k] + shift, p.width, el, &row.cell[k]);
+    }
     const char *key = el ? el->key : "";
     if (p.climate && (!strcmp(key, "max_min_f") || !strcmp(key, "pop12_pct"))) {
       if (g.n > 0) read_climate(line, len, g.ends[g.n - 1] + shift, &row);
