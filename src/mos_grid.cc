@@ -644,7 +644,7 @@ GridValue grid_value(const GridProduct &p, const MOSG_report &r, const MOSG_row 
     case GridConv::Cloud: {
       static const char *const kCodes[][2] = {{"CL", "CLR"}, {"FW", "FEW"}, {"SC", "SCT"}, {"BK", "BKN"}, {"OV", "OVC"}};
       for (const auto &k : kCodes)
-        if (strcmp(c.text, k[0]) == 0) return text(k[1]);
+        if (c.text[0] == k[0][0] && strcmp(c.text, k[0]) == 0) return text(k[1]);
       return c.text[0] ? text(c.text) : GridValue{};
     }
     case GridConv::Code: return c.text[0] ? text(c.text) : GridValue{};
