@@ -171,6 +171,11 @@ class Writer {
       p_ += 3;
       return;
     }
+    fixed_wide(num, div);
+  }
+  // The other numbers of fixed: out of line, so that the common one is
+  // written without the work of a call.
+  [[gnu::noinline]] void fixed_wide(int64_t num, int div) {
     if ((div == 10 || div == 100 || div == 1000) && static_cast<uint64_t>(num) < 1000u * static_cast<unsigned>(div)) {
       // tenths, hundredths, thousandths of a value under 1000 ("10.0", "0.01", "0.125")
       room(12);
@@ -179,19 +184,14 @@ class Writer {
       small(v / d);
       *p_++ = '.';
       int digits = d == 10 ? 1 : d == 100 ? 2 : 3;
-      char frac[8] = {};  // the fraction's three digits, zeros before them
-      memcpy(frac, kSmallNumbers.three[v % d], 4);
-      const char *first = frac + 3 - digits;
+      char three[8] = {};  // the fraction's three digits, zeros before them
+      memcpy(three, kSmallNumbers.three[v % d], 4);
+      const char *first = three + 3 - digits;
       while (digits > 1 && first[digits - 1] == '0') digits--;
       memcpy(p_, first, 4);
       p_ += digits;
       return;
     }
-    fixed_wide(num, div);
-  }
-  // The other numbers of fixed: out of line, so that the common one is
-  // written without the work of a call.
-  [[gnu::noinline]] void fixed_wide(int64_t num, int div) {
     if (div <= 1) {
       room(24);
       sep();
