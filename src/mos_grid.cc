@@ -439,10 +439,13 @@ void read_rows(const GridProduct &p, int count, MOSG_report *r) {
     int ends[MOSG_COLS];
     int32_t hours[MOSG_COLS];
     int n = time_numbers(utc, p.utc_shift, ends, hours);
-    // Each UTC hour belongs to the column whose field holds it.
-    for (int k = 0; k < g.n; k++)
-      for (int j = 0; j < n; j++)
-        if (ends[j] - (utc[0] == ' ' ? 1 : 0) == g.ends[k] - g.at) r->utc[k] = hours[j] % 24;
+    // Each UTC hour belongs to the column whose field holds it (both lists
+    // of ends rise from left to right: one walk over each).
+    int off = utc[0] == ' ' ? 1 : 0;
+    for (int k = 0, j = 0; k < g.n; k++) {
+      while (j < n && ends[j] - off < g.ends[k] - g.at) j++;
+      if (j < n && ends[j] - off == g.ends[k] - g.at) r->utc[k] = hours[j] % 24;
+    }
   }
   if (g.n == 0) {
     // No time row: the product's own grid, as far as the longest row goes.
