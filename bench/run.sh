@@ -31,8 +31,8 @@
 # over), BENCH_MB (sizes of the feed-like file in MB, default 100; part 1
 # uses the first), BENCH_RUNS (timed runs per measurement, after one
 # warm-up run, default 5), BENCH_NBM_DAY (1: part 4 on the day of NBS as
-# well; it takes a minute and 8 GB of disk: the file and two copies of its
-# 3.6 GB of JSON).
+# well; it takes a few minutes and 8 GB of disk: the file and two copies
+# of its 3.6 GB of JSON).
 #
 # A further measurement is one more `measure LABEL BASE COMMAND...` line;
 # each is reported with its median time, its ratio to the baseline and its
