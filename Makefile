@@ -82,7 +82,9 @@ test-fuzz:
 	fuzz/build.sh check 10
 
 # The product reader's speed against grep on generated 100 MB feed files,
-# without and with a header index (BENCH_MB="100 1000" adds a 1 GB file).
+# without and with a header index (BENCH_MB="100 1000" adds a 1 GB file),
+# and the grid reader's on national NBS and LAMP files (BENCH_NBM_DAY=1
+# adds a day of NBS, 700 MB).
 bench: build
 	BUILD=$(BUILD) bench/run.sh
 

@@ -13,7 +13,15 @@
 #    `qelindex -a` after one more product was appended, and every GFS
 #    station as JSON Lines against `cat` of that output; with peak memory;
 # 3. the tool reading two generated 100,000-line defaults files (distinct
-#    names, and IF blocks 100,000 deep), each under half a second.
+#    names, and IF blocks 100,000 deep), each under half a second;
+# 4. national files of the fixed-grid products as the whole product
+#    arrives: an NBS run of 9,000 stations (about 30 MB), a GFS LAMP LAV run
+#    of 1,800 and, with BENCH_NBM_DAY=1, a day of NBS (its 24 hourly runs
+#    one after the other, about 700 MB): `grep -n` finding the last
+#    station's station line against qelmos printing that station's table
+#    (target: 1.5 x grep -n), every station as JSON Lines against `cat` of
+#    that output into a file (target: 3 x cat), and the peak memory of each
+#    (target: under 8 MB). A missed target is named on standard error.
 #
 #   bench/run.sh                  (make bench runs it after building)
 #   BENCH_MB="100 1000" make bench    (the feed-like file at 100 MB and 1 GB)
@@ -22,7 +30,9 @@
 # files are made, default bench-data/, ignored by git; delete it to start
 # over), BENCH_MB (sizes of the feed-like file in MB, default 100; part 1
 # uses the first), BENCH_RUNS (timed runs per measurement, after one
-# warm-up run, default 5).
+# warm-up run, default 5), BENCH_NBM_DAY (1: part 4 on the day of NBS as
+# well; it takes a few minutes and 8 GB of disk: the file and two copies
+# of its 3.6 GB of JSON).
 #
 # A further measurement is one more `measure LABEL BASE COMMAND...` line;
 # each is reported with its median time, its ratio to the baseline and its
@@ -34,6 +44,7 @@ BUILD=${BUILD:-build}
 BENCH_DATA=${BENCH_DATA:-bench-data}
 BENCH_MB=${BENCH_MB:-100}
 BENCH_RUNS=${BENCH_RUNS:-5}
+BENCH_NBM_DAY=${BENCH_NBM_DAY:-0}
 TIMER="$BUILD/tools/parbench/benchtime"
 GEN="$BUILD/tools/parbench/bulletin_gen"
 QELMOS="$BUILD/qelmos"
@@ -46,8 +57,9 @@ OUT="$BENCH_DATA/last_output.txt"
 
 # measure LABEL BASE [-p PREP] COMMAND...: prints the median wall time,
 # the ratio to BASE ("SECONDS@NAME" of a baseline, or "-" for none) and the
-# peak memory, and sets T to the median.
+# peak memory, and sets T to the median and K to the peak memory (KiB).
 T=0
+K=0
 measure() {
   local label=$1 base=$2
   shift 2
@@ -59,6 +71,7 @@ measure() {
   local r
   r=$("$TIMER" -n "$BENCH_RUNS" "${prep[@]}" -o "$OUT" -- "$@")
   T=${r% *}
+  K=${r#* }
   awk -v l="$label" -v t="$T" -v b="$base" -v k="${r#* }" 'BEGIN {
     ratio = ""
     if (b != "-") { split(b, p, "@"); ratio = sprintf("%5.2f x %s", t / p[1], p[2]) }
@@ -170,3 +183,51 @@ for defs in "$NAMES" "$DEEP"; do
   measure "qelmos -df $(basename "$defs" .txt) -h" "$T@grep -c ." "$QELMOS" -df "$defs" -h
   if awk -v t="$T" 'BEGIN { exit !(t >= 0.5) }'; then echo "  slower than 0.5 s" >&2; fi
 done
+
+# --- 4. National files of the fixed-grid products -------------------------------
+# target WHAT VALUE LIMIT: names on standard error a value over its limit.
+target() {
+  awk -v w="$1" -v v="$2" -v l="$3" 'BEGIN { if (v > l) printf "  target missed: %s %.2f, at most %s\n", w, v, l }' >&2
+}
+
+# national FLAG FILE MODEL STATION_LINE RUN HEADER: the file that bulletin_gen
+# FLAG writes, whose last block of every run is station K0LS, read as MODEL;
+# STATION_LINE is the start of K0LS's station line for grep, RUN what
+# follows the file's name to choose the last run ("#2026091923", or
+# nothing), HEADER what the table of the last station begins with.
+national() {
+  local flag=$1 file="$BENCH_DATA/$2" model=$3 line=$4 run=$5 header=$6
+  if [ ! -s "$file" ]; then
+    echo "generating $file"
+    "$GEN" "$flag" "$file.tmp"
+    mv "$file.tmp" "$file"
+  fi
+  cat "$file" >/dev/null
+  local blocks
+  blocks=$(grep -c "GUIDANCE" "$file")
+  echo "== $file ($(wc -c <"$file") bytes, $blocks station blocks), median of $BENCH_RUNS"
+  measure "grep -n (last station line)" - grep -n "$line" "$file"
+  local grep_n=$T
+  measure "qelmos (last station)" "$grep_n@grep -n" "$QELMOS" -nc /dev/null -mo "$model" -id K0LS "$file$run"
+  head -n 2 "$OUT" | tr '\n' ' ' | grep -q "^$header" ||
+    { echo "qelmos did not print the last station's table" >&2; exit 1; }
+  target "qelmos (last station) x grep -n" "$(awk -v t="$T" -v b="$grep_n" 'BEGIN { print t / b }')" 1.5
+  target "qelmos (last station) peak MB" "$(awk -v k="$K" 'BEGIN { print k / 1024 }')" 8
+  measure "qelmos -ou json -id all" - "$QELMOS" -nc /dev/null -mo "$model" -ou json -id all "$file"
+  local json_t=$T json_k=$K
+  mv "$OUT" "$BENCH_DATA/all.jsonl"
+  [ "$(wc -l <"$BENCH_DATA/all.jsonl")" -eq "$blocks" ] && tail -n 1 "$BENCH_DATA/all.jsonl" | grep -q '^{"station":"K0LS"' ||
+    { echo "qelmos did not write one object a station, K0LS's last" >&2; exit 1; }
+  measure "cat of that output (to a file)" - sh -c "cat '$BENCH_DATA/all.jsonl' > '$BENCH_DATA/copy.jsonl'"
+  awk -v j="$json_t" -v c="$T" -v b="$(wc -c <"$BENCH_DATA/all.jsonl")" \
+    'BEGIN { printf "  %.0f MB of JSON: %.2f x cat\n", b / 1048576, j / c }'
+  target "qelmos -ou json -id all x cat" "$(awk -v j="$json_t" -v c="$T" 'BEGIN { print j / c }')" 3
+  target "qelmos -ou json -id all peak MB" "$(awk -v k="$json_k" 'BEGIN { print k / 1024 }')" 8
+  rm -f "$BENCH_DATA/all.jsonl" "$BENCH_DATA/copy.jsonl"
+}
+
+national -n nbs_national.txt nbs "K0LS    NBM V5.0 NBS" "" "  NBM NBS V5.0 data for K0LS Initial time: 12Z 19 SEP 26"
+national -l lav_national.txt lav "K0LS   GFS LAMP" "" "  GFS LAMP LAV data for K0LS Initial time: 2330Z  5 OCT 26"
+if [ "$BENCH_NBM_DAY" = 1 ]; then
+  national -d nbs_day.txt nbs "K0LS    NBM V5.0 NBS" "#2026091923" "  NBM NBS V5.0 data for K0LS Initial time: 23Z 19 SEP 26"
+fi

@@ -3,7 +3,8 @@
 // plain text, or gzip data that the reader decompresses (whole, joined or
 // damaged). The file is searched with each of the readers' header patterns
 // and read to its end as the readers read it, and then every delivered line
-// is sought again: it must come back.
+// is sought again: it must come back. Last, texts are found as the grid
+// reader finds its station lines.
 
 #include <unistd.h>
 
@@ -94,6 +95,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       if (PAR_seek(ind, pos) != 1) __builtin_trap();
       char again[129] = "";
       if (PAR_read(ind, 0, 2, again) != 1 || text != again) __builtin_trap();
+    }
+  }
+  // The search of a text, as the grid reader finds its station lines:
+  // every line found lies after the one read before, and holds the text.
+  const std::string file(reinterpret_cast<const char *>(data + 1), size - 1);
+  for (const char *text : {"NBS GUIDANCE", "GFS LAMP GUIDANCE", "B"}) {
+    PAR_rewind(ind);
+    long last = -1;
+    for (int n = 0; n < 10000 && PAR_find(ind, text, "FOUS16") == 1; n++) {
+      long pos = PAR_get_pos(ind);
+      size_t at = pos >= 0 ? file.find(text, static_cast<size_t>(pos)) : std::string::npos;
+      if (pos <= last || at == std::string::npos || at > file.find('\n', static_cast<size_t>(pos))) __builtin_trap();
+      if (strlen(PAR_get_product(ind)) > 80) __builtin_trap();
+      last = pos;
+      PAR_read(ind, 0, 0, line);
     }
   }
   PAR_close(ind);

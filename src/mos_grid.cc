@@ -30,6 +30,16 @@ struct GridState {
   long last_pos = 0;               // position of its station line
   char lines[kBlockLines][kLine];  // the lines of the block being read
   int unfinished = -1;             // the one of them that had no line end (the file's last), or -1
+  // The run's text of the station line read last, and the run read from it.
+  char run_text[kLine] = "";
+  Date run{};
+  // The table entry of each row of the block read last, by its place in
+  // the block: blocks of a product list their rows alike.
+  struct Entry {
+    const GridProduct *product = nullptr;
+    char label[6] = "";
+    int16_t element = -1, stat = 0;
+  } entries[MOSG_ROWS];
 };
 GridState st;
 
@@ -61,6 +71,16 @@ bool row_label(const char *line, Label *l) {
 // which a stripped copy starts in the first column.
 bool is_day_line(const char *line) {
   while (*line == ' ') line++;
+  // The second letter of a day's name tells most row labels apart at once.
+  switch (line[0] ? line[1] : '\0') {
+    case 'O':
+    case 'U':
+    case 'E':
+    case 'H':
+    case 'R':
+    case 'A': break;
+    default: return false;
+  }
   static const char *const kDays[] = {"MON ", "TUE ", "WED ", "THU ", "FRI ", "SAT ", "SUN "};
   for (const char *d : kDays)
     if (strncmp(line, d, 4) == 0 && (is_digit_char(line[4]) || line[4] == ' ')) return true;
@@ -97,16 +117,24 @@ bool station_line(const GridProduct &p, const char *line, MOSG_report *r) {
   memcpy(r->id, id, n);
   r->id[n] = '\0';
 
-  DATE_init(&r->run);
   const char *d = at + strlen(p.marker);
-  int month = 0, day = 0, year = 0, hhmm = 0, used = 0;
   while (*d == ' ') d++;
+  // The blocks of a run share their run's text: it is read once, and the
+  // run of the block before taken again for the same text.
+  if (strcmp(d, st.run_text) == 0) {
+    r->run = st.run;
+    return true;
+  }
+  DATE_init(&r->run);
+  int month = 0, day = 0, year = 0, hhmm = 0, used = 0;
   if (sscanf(d, "%2d/%2d/%4d %4d UTC%n", &month, &day, &year, &hhmm, &used) == 4 && used > 0 && year >= 1900 &&
       month >= 1 && month <= 12 && day >= 1 && day <= 31 && hhmm / 100 < 24 && hhmm % 100 < 60) {
     Date run = {year, month, day, QEL_MISS, QEL_MISS, hhmm / 100, hhmm % 100, 0};
     int64_t secs = DATE_num_sec(&run);
     DATE_get_gmdate(&secs, &r->run);
   }
+  str_copy(st.run_text, d, sizeof st.run_text);
+  st.run = r->run;
   return true;
 }
 
@@ -120,8 +148,9 @@ bool lamp_extended_row(const char *line) {
 // Reads the lines of a block after its station line into st.lines, up to
 // the blank line that ends it (double-spaced copies: single blanks part its
 // lines, two end it), the end of the product or the next station line
-// (left for the next call). Returns the number of lines kept.
-int read_block(int ind) {
+// (left for the next call), or after its first `most` lines. Returns the
+// number of lines kept.
+int read_block(int ind, int most = kBlockLines) {
   char line[kLine];
   int count = 0;
   st.unfinished = -1;
@@ -141,6 +170,7 @@ int read_block(int ind) {
       first = after_blank = false;
       if (count < kBlockLines) {
         str_copy(st.lines[count++], line, kLine);
+        if (count == most) return count;
       } else {
         MESS_print(M_DEBUGA, "grid block: line dropped: %.20s\n", line);
       }
@@ -170,8 +200,9 @@ int read_block(int ind) {
 // Finds the next station line of product `p` from where reading stands;
 // leaves it in `line` and its fields in `r`, and the block's position in
 // *pos. LAMP blocks are told apart by their next line, for which the block
-// is read (*peeked: the number of its lines in st.lines, else -1).
-bool locate(int ind, const GridProduct &p, char *line, MOSG_report *r, long *pos, int *peeked) {
+// is read: the whole block when `whole` (*peeked: the number of its lines
+// in st.lines, else -1), else only that line (a walk over the stations).
+bool locate(int ind, const GridProduct &p, char *line, MOSG_report *r, long *pos, int *peeked, bool whole) {
   *peeked = -1;
   for (;;) {
     if (PAR_find(ind, p.marker, p.heading) < 0) return false;
@@ -179,8 +210,9 @@ bool locate(int ind, const GridProduct &p, char *line, MOSG_report *r, long *pos
     if (PAR_read(ind, 0, 0, line) <= 0) continue;
     if (!station_line(p, line, r)) continue;
     if (!p.lamp) return true;
-    *peeked = read_block(ind);
-    bool extended = *peeked > 0 && lamp_extended_row(st.lines[0]);
+    int count = read_block(ind, whole ? kBlockLines : 1);
+    *peeked = whole ? count : -1;
+    bool extended = count > 0 && lamp_extended_row(st.lines[0]);
     if (extended == (p.code == MOS_LEV)) return true;
   }
 }
@@ -201,6 +233,44 @@ bool field_number(const char *f, int n, int32_t *v) {
   return true;
 }
 
+// The field most fields are: three characters, a number right-aligned
+// ("  7", " 42", "100", " -5", "-88"), read by tables without a branch on
+// its digits: the class of each character (digit, blank, minus, other)
+// gives the shape of the field, the shape the weights of its digits and
+// its sign. False for any other shape (field_number reads such a field as
+// before: for every field taken here it gives the same value).
+struct FieldShapes {
+  enum { kDigit, kBlank, kMinus, kOther };
+  uint8_t cls[256] = {};
+  struct Shape {
+    int8_t sign = 0;  // 0: not a shape read here
+    int8_t w1 = 0;    // weight of the middle character
+    int16_t w0 = 0;   // weight of the first
+  } shape[64] = {};
+  constexpr FieldShapes() {
+    for (int c = 0; c < 256; c++)
+      cls[c] = c >= '0' && c <= '9' ? kDigit : c == ' ' ? kBlank : c == '-' ? kMinus : kOther;
+    auto set = [this](int c0, int c1, int sign, int w0, int w1) {
+      shape[c0 << 4 | c1 << 2 | kDigit] = {static_cast<int8_t>(sign), static_cast<int8_t>(w1),
+                                           static_cast<int16_t>(w0)};
+    };
+    set(kDigit, kDigit, 1, 100, 10);  // "100"
+    set(kBlank, kDigit, 1, 0, 10);    // " 42"
+    set(kMinus, kDigit, -1, 0, 10);   // "-88"
+    set(kBlank, kBlank, 1, 0, 0);     // "  7"
+    set(kBlank, kMinus, -1, 0, 0);    // " -5"
+  }
+};
+constexpr FieldShapes kShapes{};
+
+[[gnu::always_inline]] inline bool three_digit_field(const char *f, int32_t *v) {
+  unsigned char c0 = static_cast<unsigned char>(f[0]), c1 = static_cast<unsigned char>(f[1]),
+                c2 = static_cast<unsigned char>(f[2]);
+  const FieldShapes::Shape &s = kShapes.shape[kShapes.cls[c0] << 4 | kShapes.cls[c1] << 2 | kShapes.cls[c2]];
+  *v = s.sign * (s.w0 * (c0 - '0') + s.w1 * (c1 - '0') + (c2 - '0'));
+  return s.sign != 0;
+}
+
 // A code of one to three letters with blanks around it ("NG", " BK", "  Y").
 bool field_code(const char *f, int n, char *text) {
   int i = 0;
@@ -213,10 +283,39 @@ bool field_code(const char *f, int n, char *text) {
   return k > 0 && k <= 3 && i == n;
 }
 
+// A code right-aligned in a field of three characters ("  N", " FW", "XYZ"),
+// as field_code reads it; false for any other field.
+[[gnu::always_inline]] inline bool three_letter_code(const char *f, char *text) {
+  if (!is_upper_char(f[2])) return false;
+  int from = -1;  // where the code starts
+  if (is_upper_char(f[1]))
+    from = is_upper_char(f[0]) ? 0 : f[0] == ' ' ? 1 : -1;
+  else if (f[1] == ' ' && f[0] == ' ')
+    from = 2;
+  if (from < 0) return false;
+  memcpy(text, f + from, static_cast<size_t>(3 - from));
+  text[3 - from] = '\0';
+  return true;
+}
+
+// Sets `cell` to the number `v` of its field: missing for -99, for 999
+// (but in a pressure row) and for 99 in a row where 99 is missing;
+// unlimited for a ceiling's -88 or 888.
+[[gnu::always_inline]] inline void set_number(int32_t v, const GridElement *el, MOSG_cell *cell) {
+  cell->text[0] = '\0';
+  cell->num = v;
+  bool pressure = el && el->conv == GridConv::Pressure;
+  if (v == -99 || (v == 999 && !pressure) || (v == 99 && el && el->miss99))
+    cell->num = QEL_MISS;
+  else if (el && el->conv == GridConv::NbmCeiling && (v == -88 || v == 888))
+    cell->num = MOSG_UNLIMITED;
+}
+
 // Reads the field of `width` characters that ends at column `end` of
 // `line` into `cell`. Blank (or beyond the line): missing. A "|" on its
 // first character marks a new day and is no part of the value.
-void read_cell(const char *line, int len, int end, int width, const GridElement *el, MOSG_cell *cell) {
+[[gnu::always_inline]] inline void read_cell(const char *line, int len, int end, int width, const GridElement *el,
+                                             MOSG_cell *cell) {
   cell->num = QEL_MISS;
   cell->text[0] = '\0';
   int start = end - width + 1;
@@ -227,18 +326,15 @@ void read_cell(const char *line, int len, int end, int width, const GridElement 
   const char *f = line + start;
   int n = end + 1 - start;
   if (n <= 0) return;
+  if (n == 3 && f[0] == ' ' && f[1] == ' ' && f[2] == ' ') return;  // the blank field of a sparse row
   int32_t v;
-  if (field_number(f, n, &v)) {
-    bool pressure = el && el->conv == GridConv::Pressure;
-    if (v == -99 || (v == 999 && !pressure) || (v == 99 && el && el->miss99)) return;
-    if (el && el->conv == GridConv::NbmCeiling && (v == -88 || v == 888)) {
-      cell->num = MOSG_UNLIMITED;
-      return;
-    }
-    cell->num = v;
+  // A number ends in a digit or a blank (a code never reaches field_number).
+  bool may_be_number = is_digit_char(f[n - 1]) || f[n - 1] == ' ';
+  if ((n == 3 && three_digit_field(f, &v)) || (may_be_number && field_number(f, n, &v))) {
+    set_number(v, el, cell);
     return;
   }
-  if (field_code(f, n, cell->text)) return;
+  if ((n == 3 && three_letter_code(f, cell->text)) || field_code(f, n, cell->text)) return;
   cell->text[0] = '\0';
   bool blank = true;
   for (int i = 0; i < n; i++)
@@ -299,12 +395,30 @@ int time_numbers(const char *line, int shift, int *ends, int32_t *values) {
   return n;
 }
 
-void clear_row(MOSG_row *row) {
+// The entry of the row `label`, the `index`th of its block, in the
+// product's table (grid_element), taken from the block before where its
+// row of that place had the same label.
+int16_t element_of(const GridProduct &p, int index, const char *label, int16_t *stat) {
+  GridState::Entry &e = st.entries[index];
+  if (e.product != &p || strcmp(e.label, label) != 0) {
+    int s = 0;
+    e.element = static_cast<int16_t>(grid_element(p, label, &s));
+    e.stat = static_cast<int16_t>(s);
+    e.product = &p;
+    str_copy(e.label, label, sizeof e.label);
+  }
+  *stat = e.stat;
+  return e.element;
+}
+
+// Clears a row's climatology and its cells from column `from` on (the
+// cells before it are each set by read_cell).
+void clear_row(MOSG_row *row, int from) {
   row->n_climate = 0;
   row->climate[0] = row->climate[1] = QEL_MISS;
-  for (MOSG_cell &c : row->cell) {
-    c.num = QEL_MISS;
-    c.text[0] = '\0';
+  for (int k = from; k < MOSG_COLS; k++) {
+    row->cell[k].num = QEL_MISS;
+    row->cell[k].text[0] = '\0';
   }
 }
 
@@ -333,10 +447,13 @@ void read_rows(const GridProduct &p, int count, MOSG_report *r) {
     int ends[MOSG_COLS];
     int32_t hours[MOSG_COLS];
     int n = time_numbers(utc, p.utc_shift, ends, hours);
-    // Each UTC hour belongs to the column whose field holds it.
-    for (int k = 0; k < g.n; k++)
-      for (int j = 0; j < n; j++)
-        if (ends[j] - (utc[0] == ' ' ? 1 : 0) == g.ends[k] - g.at) r->utc[k] = hours[j] % 24;
+    // Each UTC hour belongs to the column whose field holds it (both lists
+    // of ends rise from left to right: one walk over each).
+    int off = utc[0] == ' ' ? 1 : 0;
+    for (int k = 0, j = 0; k < g.n; k++) {
+      while (j < n && ends[j] - off < g.ends[k] - g.at) j++;
+      if (j < n && ends[j] - off == g.ends[k] - g.at) r->utc[k] = hours[j] % 24;
+    }
   }
   if (g.n == 0) {
     // No time row: the product's own grid, as far as the longest row goes.
@@ -351,13 +468,20 @@ void read_rows(const GridProduct &p, int count, MOSG_report *r) {
   r->ncols = g.n;
   int extra_end = g.n > 0 && g.n < MOSG_COLS ? g.ends[g.n - 1] + p.width : -1;
   bool extra = false;
+  uint64_t kept[MOSG_ROWS];  // the labels of the rows kept
 
   for (int i = 0; i < count; i++) {
     const char *line = st.lines[i];
     Label l;
     if (!row_label(line, &l) || is_day_line(line)) continue;
     if (!strcmp(l.text, "FHR") || !strcmp(l.text, "HR") || !strcmp(l.text, "UTC") || !strcmp(l.text, "DT")) continue;
-    if (grid_row(*r, l.text)) {
+    // A row seen before in the block (labels compared as the six bytes
+    // of their text, zeros after its end).
+    uint64_t packed = 0;
+    memcpy(&packed, l.text, sizeof l.text);
+    bool again = false;
+    for (int j = 0; j < r->nrows; j++) again |= kept[j] == packed;
+    if (again) {
       MESS_print(M_DEBUGA, "grid block %s: row %s again, the first kept\n", r->id, l.text);
       continue;
     }
@@ -365,17 +489,28 @@ void read_rows(const GridProduct &p, int count, MOSG_report *r) {
       MESS_print(M_DEBUGA, "grid block %s: row %s dropped\n", r->id, l.text);
       continue;
     }
-    MOSG_row &row = r->rows[r->nrows++];
+    kept[r->nrows] = packed;
+    int index = r->nrows++;
+    MOSG_row &row = r->rows[index];
     str_copy(row.label, l.text, sizeof row.label);
-    int stat = 0;
-    row.element = static_cast<int16_t>(grid_element(p, l.text, &stat));
-    row.stat = static_cast<int16_t>(stat);
+    row.element = element_of(p, index, l.text, &row.stat);
     if (row.element < 0) MESS_print(M_DEBUGA, "grid block %s: row %s is in no table\n", r->id, l.text);
-    clear_row(&row);
+    clear_row(&row, g.n);
     const GridElement *el = row.element >= 0 ? &p.elements[row.element] : nullptr;
     int shift = l.at - g.at;
     int len = static_cast<int>(strlen(line));
-    for (int k = 0; k < g.n; k++) read_cell(line, len, g.ends[k] + shift, p.width, el, &row.cell[k]);
+    // A row of three-character fields that holds every column and no day
+    // separator: its numbers are read straight from their fields, what
+    // else it holds by read_cell.
+    bool straight = p.width == 3 && g.n > 0 && g.ends[0] + shift >= 2 && g.ends[g.n - 1] + shift < len &&
+                    !memchr(line, '|', static_cast<size_t>(len));
+    for (int k = 0; k < g.n; k++) {
+      int32_t v;
+      if (straight && three_digit_field(line + g.ends[k] + shift - 2, &v))
+        set_number(v, el, &row.cell[k]);
+      else
+        read_cell(line, len, g.ends[k] + shift, p.width, el, &row.cell[k]);
+    }
     const char *key = el ? el->key : "";
     if (p.climate && (!strcmp(key, "max_min_f") || !strcmp(key, "pop12_pct"))) {
       if (g.n > 0) read_climate(line, len, g.ends[g.n - 1] + shift, &row);
@@ -424,7 +559,7 @@ int MOSG_read(int ind, MOSG_report *report, int type, int *statnum) {
     station_line(*p, line, report);
   } else {
     long pos = 0;
-    if (!locate(ind, *p, line, report, &pos, &peeked)) return -1;
+    if (!locate(ind, *p, line, report, &pos, &peeked, type == MOS_READ_FULL)) return -1;
     st.last_pos = pos;
   }
   st.last_num = *statnum;
@@ -477,7 +612,7 @@ int MOSG_set_times(MOSG_report *r, const Date *run) {
 
 const MOSG_row *grid_row(const MOSG_report &r, const char *label) {
   for (int i = 0; i < r.nrows; i++)
-    if (strcmp(r.rows[i].label, label) == 0) return &r.rows[i];
+    if (r.rows[i].label[0] == label[0] && strcmp(r.rows[i].label, label) == 0) return &r.rows[i];
   return nullptr;
 }
 
@@ -521,7 +656,7 @@ GridValue grid_value(const GridProduct &p, const MOSG_report &r, const MOSG_row 
       static const char *const kCodes[][2] = {
           {"CL", "CLR"}, {"FW", "FEW"}, {"SC", "SCT"}, {"BK", "BKN"}, {"OV", "OVC"}};
       for (const auto &k : kCodes)
-        if (strcmp(c.text, k[0]) == 0) return text(k[1]);
+        if (c.text[0] == k[0][0] && strcmp(c.text, k[0]) == 0) return text(k[1]);
       return c.text[0] ? text(c.text) : GridValue{};
     }
     case GridConv::Code: return c.text[0] ? text(c.text) : GridValue{};

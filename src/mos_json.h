@@ -16,6 +16,40 @@
 
 namespace qeljson {
 
+/// The decimal digits of 0 to 999, left-aligned, with their count in the
+/// last byte: nearly every value of a report is one of them, written by one
+/// copy of four bytes without a branch on the number of its digits.
+struct SmallNumbers {
+  char text[1000][4] = {};
+  char three[1000][4] = {};  // the same with three digits ("007"), for the thousands below a million
+  constexpr SmallNumbers() {
+    for (int v = 0; v < 1000; v++) {
+      int n = v >= 100 ? 3 : v >= 10 ? 2 : 1;
+      for (int i = n - 1, x = v; i >= 0; i--, x /= 10) text[v][i] = static_cast<char>('0' + x % 10);
+      text[v][3] = static_cast<char>(n);
+      for (int i = 2, x = v; i >= 0; i--, x /= 10) three[v][i] = static_cast<char>('0' + x % 10);
+    }
+  }
+};
+inline constexpr SmallNumbers kSmallNumbers{};
+
+/// A key written into many objects (a row of a grid block, in every column
+/// object), made ready once: the comma before it, its quotes and colon
+/// (`,"temp_f":`), the rest of `text` zeros. A key is cut to 58 characters.
+struct ReadyKey {
+  char text[64] = "";
+  size_t n = 0;  // characters of text
+  explicit ReadyKey(const char *key = "") {
+    size_t k = strnlen(key, sizeof text - 6);
+    text[0] = ',';
+    text[1] = '"';
+    memcpy(text + 2, key, k);
+    text[k + 2] = '"';
+    text[k + 3] = ':';
+    n = k + 4;
+  }
+};
+
 /// The storage every object is written into: it grows to the largest
 /// object written and is kept for the next one.
 std::vector<char> &line_storage();
@@ -61,9 +95,7 @@ class Writer {
     room(13);
     sep();
     if (static_cast<unsigned>(v) < 1000u) {  // nearly every value of a report
-      if (v >= 100) *p_++ = static_cast<char>('0' + v / 100);
-      if (v >= 10) *p_++ = static_cast<char>('0' + v / 10 % 10);
-      *p_++ = static_cast<char>('0' + v % 10);
+      small(static_cast<unsigned>(v));
     } else if (v == QEL_MISS) {
       memcpy(p_, "null", 4);
       p_ += 4;
@@ -103,6 +135,8 @@ class Writer {
     if (!s) return null();
     quoted(s, strlen(s));
   }
+  // The same of n characters.
+  void word(const char *s, size_t n) { quoted(s, n); }
   // A key of a text made at run time (plain ASCII without quotes).
   void key_text(const char *k) {
     size_t n = strlen(k);
@@ -114,9 +148,50 @@ class Writer {
     *p_++ = ':';
     first_ = true;
   }
+  // A key made ready (without its comma first in an object): copies of
+  // fixed size, one for a key of up to 28 characters.
+  void key(const ReadyKey &k) {
+    room(sizeof k.text);
+    size_t skip = first_ ? 1 : 0;
+    memcpy(p_, k.text + skip, 32);
+    if (k.n - skip > 32) memcpy(p_ + 32, k.text + skip + 32, sizeof k.text - 33);
+    p_ += k.n - skip;
+    first_ = true;
+  }
   // A fixed-point number num / div (div 1, 10, 100 or 1000) in its
   // shortest decimal form; a real keeps its decimal point ("10.0").
   void fixed(int64_t num, int div) {
+    if (div <= 1 && static_cast<uint64_t>(num) < 1000000u) {  // nearly every value of a grid product
+      room(8);
+      sep();
+      unsigned v = static_cast<unsigned>(num);
+      if (v < 1000) return small(v);
+      small(v / 1000);  // feet: a ceiling of 13000
+      memcpy(p_, kSmallNumbers.three[v % 1000], 4);
+      p_ += 3;
+      return;
+    }
+    fixed_wide(num, div);
+  }
+  // The other numbers of fixed: out of line, so that the common one is
+  // written without the work of a call.
+  [[gnu::noinline]] void fixed_wide(int64_t num, int div) {
+    if ((div == 10 || div == 100 || div == 1000) && static_cast<uint64_t>(num) < 1000u * static_cast<unsigned>(div)) {
+      // tenths, hundredths, thousandths of a value under 1000 ("10.0", "0.01", "0.125")
+      room(12);
+      sep();
+      unsigned v = static_cast<unsigned>(num), d = static_cast<unsigned>(div);
+      small(v / d);
+      *p_++ = '.';
+      int digits = d == 10 ? 1 : d == 100 ? 2 : 3;
+      char three[8] = {};  // the fraction's three digits, zeros before them
+      memcpy(three, kSmallNumbers.three[v % d], 4);
+      const char *first = three + 3 - digits;
+      while (digits > 1 && first[digits - 1] == '0') digits--;
+      memcpy(p_, first, 4);
+      p_ += digits;
+      return;
+    }
     if (div <= 1) {
       room(24);
       sep();
@@ -165,6 +240,12 @@ class Writer {
   void sep() {
     if (!first_) *p_++ = ',';
     first_ = false;
+  }
+  // A number of 0 to 999 (room for four characters made by the caller):
+  // its digits and one byte after them, which the next text overwrites.
+  void small(unsigned v) {
+    memcpy(p_, kSmallNumbers.text[v], 4);
+    p_ += kSmallNumbers.text[v][3];
   }
   void append(const char *s, size_t n) {
     memcpy(p_, s, n);

@@ -17,7 +17,11 @@ void value(Writer &w, const GridValue &v) {
   switch (v.kind) {
     case GridValue::Null: return w.null();
     case GridValue::Number: return w.fixed(v.num, v.div);
-    case GridValue::Text: return w.word(v.text);
+    case GridValue::Text: {
+      size_t n = 0;  // a code or a word: a few characters
+      while (n < sizeof v.text && v.text[n]) n++;
+      return w.word(v.text, n);
+    }
   }
 }
 
@@ -46,7 +50,11 @@ int MOSG_json(Date *date, MOSG_report *report) {
 
   // Keys of the rows, made once for the block.
   char keys[MOSG_ROWS][48];
-  for (int i = 0; i < r.nrows; i++) grid_key(*p, r.rows[i], keys[i], sizeof keys[i]);
+  static qeljson::ReadyKey ready[MOSG_ROWS];  // the keys of the columns' objects
+  for (int i = 0; i < r.nrows; i++) {
+    grid_key(*p, r.rows[i], keys[i], sizeof keys[i]);
+    ready[i] = qeljson::ReadyKey(keys[i]);
+  }
 
   Writer w;
   w.open('{');
@@ -63,7 +71,7 @@ int MOSG_json(Date *date, MOSG_report *report) {
     w.field("hour", r.hour[k]);
     w.key("valid"), qeljson::iso_time(w, r.valid[k]);
     for (int i = 0; i < r.nrows; i++) {
-      w.key_text(keys[i]);
+      w.key(ready[i]);
       value(w, grid_value(*p, r, r.rows[i], k));
     }
     w.close('}');

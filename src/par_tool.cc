@@ -39,6 +39,55 @@ constexpr int kCandidates = 100000;  // candidates a search examines before it g
 
 constexpr size_t kBufSize = 1 << 16;
 
+// A text sought in a file (PAR_find), with the byte of it that the search
+// looks for first: the one least common in bulletins, so that memchr runs
+// over most of the file and the text is compared only where that byte
+// stands. Letters are ranked by their frequency in bulletins and in the
+// prose of a feed, rarest first; a text without letters is sought by a
+// byte other than a digit or a blank where it has one.
+struct Needle {
+  struct Ranks {
+    unsigned char rank[256];
+    Ranks() {
+      static const char kRarestFirst[] = "JQZXKVYBWFHMGUPLDCIORAESTN";
+      for (int c = 0; c < 256; c++) rank[c] = c == ' ' ? 30 : is_digit_char(static_cast<char>(c)) ? 29 : 28;
+      for (int i = 0; kRarestFirst[i]; i++)
+        rank[static_cast<unsigned char>(kRarestFirst[i])] = static_cast<unsigned char>(i);
+    }
+    int of(char c) const { return rank[static_cast<unsigned char>(c)]; }
+  };
+
+  const char *text = nullptr;
+  size_t n = 0;
+  size_t rare = 0;  // index of the byte looked for first
+
+  explicit Needle(const char *t) : text(t), n(strlen(t)) {
+    static const Ranks ranks;
+    for (size_t i = 1; i < n; i++)
+      if (ranks.of(text[i]) < ranks.of(text[rare])) rare = i;
+  }
+
+  // Where the text first stands in p[0, len), or null. Where its rare byte
+  // turns out common (more than once in 256 bytes, after a few), the
+  // general search takes the rest.
+  const char *in(const char *p, size_t len) const {
+    if (n == 0) return p;
+    if (len < n) return nullptr;
+    const char *last = p + (len - n);  // the last place the text may start
+    size_t misses = 0;
+    for (const char *s = p; s <= last; misses++) {
+      if (misses > 4 && misses * 256 > static_cast<size_t>(s - p))
+        return static_cast<const char *>(memmem(s, static_cast<size_t>(last - s) + n, text, n));
+      const char *r = static_cast<const char *>(memchr(s + rare, text[rare], static_cast<size_t>(last - s) + 1));
+      if (!r) return nullptr;
+      s = r - rare;
+      if (memcmp(s, text, n) == 0) return s;
+      s++;
+    }
+    return nullptr;
+  }
+};
+
 // Reads lines from a stream. A line ends at a line feed, which stays for
 // the next read (a read skips a line feed at its start). Carriage returns
 // before a line feed belong to it (CR LF, CR CR LF: one line end, the CRs
@@ -136,18 +185,22 @@ struct LineReader {
   // (null: none), after blanks, control bytes or "** ", is copied into
   // `watched` (size bytes): the last one seen.
   long find_line(const char *needle, const char *watch, char *watched, size_t size) {
-    size_t n = strlen(needle), wn = watch ? strlen(watch) : 0;
+    Needle text(needle), heading(watch ? watch : "");
+    size_t n = text.n, wn = heading.n;
     if (at < end && buf[at] == '\n') at++;
-    for (;;) {
-      ensure(kBufSize);  // moves the bytes from `at` to the front of buf
-      size_t from = at;  // reading stands at a line start
-      const char *hit = end - at >= n ? static_cast<const char *>(memmem(buf + at, end - at, needle, n)) : nullptr;
+    // What buf holds is searched first: it is moved to the front and filled
+    // only when the needle is not in it (the next station line of a file
+    // of short blocks is nearly always in buf already).
+    for (bool fill = end - at < n;; fill = true) {
+      if (fill) ensure(kBufSize);  // moves the bytes from `at` to the front of buf
+      size_t from = at;            // reading stands at a line start
+      const char *hit = text.in(buf + at, end - at);
       size_t limit = hit ? static_cast<size_t>(hit - buf) : (end - at >= n ? end - (n - 1) : at);
       if (drained && !hit) limit = end;
       // Headings among the lines passed over (a heading cut by the end of
       // buf is seen whole after the next fill: `limit` leaves it there).
       for (size_t p = at; wn && p + wn <= limit;) {
-        const char *w = static_cast<const char *>(memmem(buf + p, limit - p, watch, wn));
+        const char *w = heading.in(buf + p, limit - p);
         if (!w) break;
         size_t wi = static_cast<size_t>(w - buf), start = line_start(from, wi);
         if (heading_at(start, wi)) copy_line(start, watched, size);

@@ -462,6 +462,47 @@ TEST(ParRead, FilesLargerThanTheReadBuffer) {
   }
 }
 
+TEST(ParFind, EveryLineOfTheTextAndTheHeadingPassedOverBeforeIt) {
+  // Station lines across the reader's buffer boundaries, among lines full
+  // of the bytes that the search looks for first ("B" of NBS, "F" of
+  // FOUS16), headings that count (at a line start, after blanks, "** " or
+  // control bytes) and one that does not (within a line). Each station is
+  // found at its own offset with the heading passed over last.
+  struct Want {
+    long pos;
+    std::string line, product;
+  };
+  std::vector<Want> want;
+  std::string text, product;
+  auto add = [&text](const std::string &line) { text += line + "\n"; };
+  for (int b = 0; b < 400; b++) {
+    if (b % 37 == 0) {
+      std::string heading = (b % 2 ? "** " : "") + std::string("FOUS16 KWNO 0712") + std::to_string(10 + b % 50);
+      add(heading);
+      product = heading;
+    }
+    if (b % 53 == 0) add("NOT A HEADING FOUS16 KWNO 071200");
+    if (b % 5 == 0) add(std::string(1 + b % 120, "BFN"[b % 3]));
+    for (int r = 0; r < (b * 7) % 23; r++) add(" TMP  83 81 80 80 79 78 78 82 82 79 78 78 77 77 77 82 82 79 78 78 77");
+    std::string station = " K" + std::to_string(1000 + b) + "    NBM V5.0 NBS GUIDANCE    9/19/2026  1200 UTC";
+    want.push_back({static_cast<long>(text.size()), station, product});
+    add(station);
+    add(std::string(b % 90, ' '));
+  }
+  ASSERT_GT(text.size(), 3u * 65536);
+  TempDir dir;
+  int ind = open_text(dir, text);
+  for (const Want &w : want) {
+    SCOPED_TRACE(w.line);
+    ASSERT_EQ(PAR_find(ind, "NBS GUIDANCE", "FOUS16"), 1);
+    EXPECT_EQ(PAR_get_pos(ind), w.pos);
+    EXPECT_EQ(PAR_get_product(ind), w.product);
+    expect_line(read(ind, 0), w.line);
+  }
+  EXPECT_EQ(PAR_find(ind, "NBS GUIDANCE", "FOUS16"), -1);
+  PAR_close(ind);
+}
+
 TEST(ParOpen, HandlesAndFailures) {
   char line[129] = "x";
   EXPECT_EQ(PAR_close(-1), 0);

@@ -1,8 +1,10 @@
-// bulletin_gen: writes a bulletin file like a day of a data feed, for the
-// reader's benchmark. Products are framed by SOH and ETX lines with CR CR LF
-// line ends; most are GFS MOS products "FOUS2x KWNO" with many station
-// blocks separated by blank lines, mixed with discussion and observation
-// products. The output is the same for the same size and seed.
+// bulletin_gen: writes bulletin files for the reader's benchmark. The
+// output is the same for the same arguments and seed.
+//
+// By default a file like a day of a data feed: products framed by SOH and
+// ETX lines with CR CR LF line ends; most are GFS MOS products "FOUS2x
+// KWNO" with many station blocks separated by blank lines, mixed with
+// discussion and observation products.
 //
 // With -f the mix is that of a whole text feed instead: GFS MOS products
 // are 2 % of the products, the rest observations, terminal forecasts,
@@ -10,12 +12,24 @@
 // climate reports, NAM MOS and short notices, each of its usual size, and
 // a few headings carry a correction or delay group ("RRA", "CCA").
 //
+// With -n, -d or -l a national file of a fixed-grid product as its whole
+// file arrives (see "National files" below): -n an NBS V5.0 run of BLOCKS
+// stations (9,000 by default, about 30 MB), -d a day of them (the 24
+// hourly runs one after the other, each with its own run, about 700 MB),
+// -l a GFS LAMP LAV run (1,800 stations by default, about 4 MB). The last
+// block of every run is station K0LS.
+//
 //   bulletin_gen [-f] FILE [MEGABYTES] [SEED]
+//   bulletin_gen -n|-d|-l FILE [BLOCKS] [SEED]
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -389,20 +403,347 @@ void feed_product(std::string &out) {
   close_product(out);
 }
 
+// ---------------------------------------------------------------------------
+// National files (-n, -d, -l)
+//
+// The whole-file form of the fixed-grid products: a line "1", a line of
+// blanks, then one block per station. Every line has one leading blank and
+// is padded with blanks to the product's width (NBS 74 characters, its UTC
+// and FHR rows one blank more; LAMP 81), a line of blanks follows every
+// block, and lines end in LF. Fields are three characters wide, values
+// right-aligned, so that wide ones touch their neighbours ("-88-88",
+// "100100", "130140").
+
+constexpr int kBlank = -1000;  // a field left blank
+
+void line_lf(std::string &out, const std::string &text) {
+  out += text;
+  out += '\n';
+}
+
+// A line of a block: the leading blank, the label, then fields of three
+// characters, field k in columns 5 + 3k to 7 + 3k (0-based).
+struct GridLine {
+  std::string text;
+  GridLine(const char *label, int width) : text(static_cast<size_t>(width), ' ') {
+    memcpy(&text[1], label, strlen(label));
+  }
+  char *field(int k) { return &text[static_cast<size_t>(5 + 3 * k)]; }
+};
+
+// `v` right-aligned in the three characters at p (-99 to 999), or blanks
+// for kBlank.
+void put3(char *p, int v) {
+  p[0] = p[1] = p[2] = ' ';
+  if (v == kBlank) return;
+  bool neg = v < 0;
+  if (neg) v = -v;
+  int i = 2;
+  do {
+    p[i--] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v > 0 && i >= 0);
+  if (neg && i >= 0) p[i] = '-';
+}
+
+// LAMP writes its wind fields with two digits ("05").
+void put02(char *p, int v) {
+  p[0] = ' ';
+  p[1] = static_cast<char>('0' + v / 10 % 10);
+  p[2] = static_cast<char>('0' + v % 10);
+}
+
+// A code right-aligned in its field ("  N", " FW").
+void put_code(char *p, const char *code) {
+  size_t n = strlen(code);
+  p[0] = p[1] = p[2] = ' ';
+  memcpy(p + 3 - n, code, n);
+}
+
+// Identifiers of the shapes the national files carry, sorted as the files
+// are: NBM's K and three letters (KDSM), a digit, a letter and a digit
+// (2A1), five or six digits (46083, 086092), four letters and a digit
+// (CLFU1); LAMP's airports (KDSM, PHNL, TJSJ). Then K0LS, a shape never
+// made otherwise, last.
+std::vector<std::string> national_stations(int n, bool airports) {
+  std::set<std::string> ids;
+  auto letter = [] { return static_cast<char>('A' + pick(26)); };
+  auto digit = [] { return static_cast<char>('0' + pick(10)); };
+  while (static_cast<int>(ids.size()) < n - 1) {
+    int shape = pick(20);
+    std::string id;
+    if (airports) {
+      id = {shape < 17 ? 'K' : shape < 19 ? 'P' : 'T', letter(), letter(), letter()};
+    } else if (shape < 10) {
+      id = {'K', letter(), letter(), letter()};
+    } else if (shape < 13) {
+      id = {digit(), letter(), digit()};
+    } else if (shape < 16) {
+      for (int i = 0; i < 6; i++) id += digit();
+    } else if (shape < 18) {
+      for (int i = 0; i < 5; i++) id += digit();
+    } else {
+      id = {letter(), letter(), letter(), letter(), digit()};
+    }
+    ids.insert(id);
+  }
+  std::vector<std::string> list(ids.begin(), ids.end());
+  list.push_back("K0LS");
+  return list;
+}
+
+tm utc_of(time_t t) {
+  tm r{};
+  gmtime_r(&t, &r);
+  return r;
+}
+
+// The date of a station line ("9/19/2026").
+std::string date_text(const tm &r) {
+  char buf[48];
+  snprintf(buf, sizeof buf, "%d/%02d/%04d", r.tm_mon + 1, r.tm_mday, r.tm_year + 1900);
+  return buf;
+}
+
+// The DT row: "/SEP  19" over the first column and over every 00Z column
+// after it, its "/" on the second character of that column's field; the
+// first label is left out where the next would overwrite it, the last cut
+// at the end of the line.
+std::string dt_row(time_t first_valid, const int *utc, int ncols) {
+  static const char *const kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                        "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+  GridLine l("DT", 74);
+  auto label = [&l](size_t at, time_t t) {
+    tm d = utc_of(t);
+    char buf[16];
+    snprintf(buf, sizeof buf, "/%s%4d", kMonths[d.tm_mon], d.tm_mday);
+    for (size_t i = 0; buf[i] && at + i < l.text.size(); i++) l.text[at + i] = buf[i];
+  };
+  if (utc[0] == 0 || ncols < 2 || utc[1] != 0) label(4, first_valid);
+  for (int k = 1; k < ncols; k++)
+    if (utc[k] == 0) label(static_cast<size_t>(6 + 3 * k), first_valid + k * 3 * 3600);
+  return l.text;
+}
+
+// One NBS V5.0 block of station `id` for the run `run`: 23 columns every 3
+// hours from the first synoptic hour at least 4 hours after the run; the
+// 6-hourly rows in the columns of 00, 06, 12 and 18Z, the 12-hourly ones
+// in those of 00 and 12Z; -99 (missing) now and then in any row, the wave
+// height only at one station in six, missing in its last three columns.
+void nbs_block(std::string &out, const std::string &id, time_t run) {
+  constexpr int kCols = 23;
+  tm r = utc_of(run);
+  char buf[128];
+  snprintf(buf, sizeof buf, " %-8sNBM V5.0 NBS GUIDANCE%13s  %02d00 UTC", id.c_str(), date_text(r).c_str(), r.tm_hour);
+  line_lf(out, buf);
+  int first = (r.tm_hour + 4 + 2) / 3 * 3 - r.tm_hour;  // the FHR of column 0: 4, 5 or 6
+  int fhr[kCols], utc[kCols];
+  for (int k = 0; k < kCols; k++) {
+    fhr[k] = first + 3 * k;
+    utc[k] = (r.tm_hour + fhr[k]) % 24;
+  }
+  line_lf(out, dt_row(run + first * 3600, utc, kCols));
+  GridLine u("UTC", 75), f("FHR", 75);
+  for (int k = 0; k < kCols; k++) {
+    put02(u.field(k), utc[k]);
+    put02(f.field(k), fhr[k]);
+  }
+  line_lf(out, u.text);
+  line_lf(out, f.text);
+
+  // The station's weather: a temperature, a dew point depression, a wind
+  // direction; cold stations get snow, sleet and freezing rain.
+  int base = -15 + pick(105), depression = pick(25), dir = pick(37);
+  bool cold = base < 35, marine = pick(6) == 0;
+  static const int kDiurnal[8] = {6, 2, -2, -5, -7, 0, 6, 8};  // by 3-hour slot of the day (00Z ...)
+  int tmp[kCols], wsp[kCols];
+  for (int k = 0; k < kCols; k++) {
+    tmp[k] = base + kDiurnal[utc[k] / 3] + pick(5) - 2;
+    wsp[k] = pick(25);
+  }
+  auto row = [&](const char *label, int every, auto value) {
+    GridLine l(label, 74);
+    for (int k = 0; k < kCols; k++) put3(l.field(k), utc[k] % every != 0 ? kBlank : pick(500) == 0 ? -99 : value(k));
+    line_lf(out, l.text);
+  };
+  auto upto = [](int hi) { return [hi](int) { return pick(hi + 1); }; };
+  auto from = [](int lo, int hi) { return [lo, hi](int) { return lo + pick(hi - lo + 1); }; };
+  auto zero_unless = [](bool on, int hi) { return [on, hi](int) { return on ? pick(hi + 1) : 0; }; };
+  row("TXN", 12, [&](int k) { return tmp[k] + (utc[k] == 0 ? 4 : -3) + pick(3); });
+  row("XND", 12, from(1, 5));
+  row("TMP", 3, [&](int k) { return tmp[k]; });
+  row("TSD", 3, from(1, 5));
+  row("DPT", 3, [&](int k) { return tmp[k] - depression - pick(4); });
+  row("DSD", 3, from(1, 6));
+  row("WBG", 3, [&](int k) { return tmp[k] - pick(6); });
+  row("SKY", 3, [](int) { return pick(4) == 0 ? 100 : pick(101); });
+  row("SSD", 3, upto(40));
+  row("WDR", 3, [&](int) { return (dir + pick(5) + 35) % 37; });
+  row("WSP", 3, [&](int k) { return wsp[k]; });
+  row("WSD", 3, from(1, 7));
+  row("GST", 3, [&](int k) { return wsp[k] + 2 + pick(10); });
+  row("GSD", 3, from(1, 7));
+  row("P06", 6, [](int) { return pick(5) == 0 ? 100 : pick(101); });
+  row("P12", 12, upto(100));
+  row("Q06", 6, [](int) { return pick(3) ? pick(5) : pick(80); });
+  row("Q12", 12, [](int) { return pick(3) ? pick(5) : pick(120); });
+  row("DUR", 12, upto(12));
+  row("T03", 3, upto(60));
+  row("T06", 6, upto(70));
+  row("T12", 12, upto(80));
+  row("PZR", 3, zero_unless(cold, 30));
+  row("PSN", 3, zero_unless(cold, 100));
+  row("PPL", 3, zero_unless(cold, 20));
+  row("PRA", 3, [](int) { return pick(3) == 0 ? 100 : pick(101); });
+  row("S06", 6, zero_unless(cold, 40));
+  row("SLV", 3, [&](int) { return cold ? pick(50) : 60 + pick(100); });
+  row("I06", 6, zero_unless(cold, 5));
+  row("CIG", 3, [](int) { return pick(2) ? -88 : 1 + pick(250); });
+  row("IFC", 3, upto(60));
+  row("LCB", 3, [](int) { return pick(4) == 0 ? -88 : 5 + pick(250); });
+  row("VIS", 3, [](int) { return pick(3) ? 100 : 1 + pick(99); });
+  row("IFV", 3, upto(40));
+  row("MHT", 3, from(1, 60));
+  row("TWD", 3, upto(36));
+  row("TWS", 3, upto(40));
+  row("SOL", 3, [&](int k) { return utc[k] >= 12 ? pick(91) : 0; });
+  if (marine) row("SWH", 3, [&](int k) { return k >= kCols - 3 ? -99 : pick(13); });
+  line_lf(out, std::string(74, ' '));
+}
+
+// One LAV block (GFS LAMP V2.7) of station `id` for the run `run` (HH30):
+// 25 columns every hour from the run's whole hour plus one, the 6-hour PoP
+// in the columns of 00, 06, 12 and 18Z from hour 6 on; 999 (missing) now
+// and then in the temperature rows, touching its neighbours.
+void lav_block(std::string &out, const std::string &id, time_t run) {
+  constexpr int kCols = 25;
+  tm r = utc_of(run);
+  char buf[128];
+  snprintf(buf, sizeof buf, " %-7sGFS LAMP GUIDANCE%12s  %02d%02d UTC", id.c_str(), date_text(r).c_str(), r.tm_hour,
+           r.tm_min);
+  std::string station = buf;
+  station.resize(81, ' ');
+  line_lf(out, station);
+  int utc[kCols];
+  GridLine u("UTC", 81);
+  for (int k = 0; k < kCols; k++) {
+    utc[k] = (r.tm_hour + 1 + k) % 24;
+    put02(u.field(k), utc[k]);
+  }
+  line_lf(out, u.text);
+
+  int base = -10 + pick(100), depression = pick(20), dir = 1 + pick(36);
+  bool cold = base < 35;
+  auto row = [&](const char *label, auto write) {
+    GridLine l(label, 81);
+    for (int k = 0; k < kCols; k++) write(l.field(k), k);
+    line_lf(out, l.text);
+  };
+  auto number = [](int hi) { return [hi](char *p, int) { put3(p, pick(hi + 1)); }; };
+  auto codes = [](std::initializer_list<const char *> list, int hold) {
+    std::vector<const char *> c(list);
+    return [c, hold](char *p, int) {
+      put_code(p, pick(hold) ? c[0] : c[static_cast<size_t>(pick(static_cast<int>(c.size())))]);
+    };
+  };
+  int tmp[kCols];
+  for (int k = 0; k < kCols; k++) tmp[k] = base + pick(7) - 3;
+  row("TMP", [&](char *p, int k) { put3(p, pick(400) == 0 ? 999 : tmp[k]); });
+  row("DPT", [&](char *p, int k) { put3(p, pick(400) == 0 ? 999 : tmp[k] - depression - pick(3)); });
+  row("WDR", [&](char *p, int) { put02(p, (dir + pick(3) + 34) % 36 + 1); });
+  row("WSP", [](char *p, int) { put02(p, pick(25)); });
+  row("WGS", [](char *p, int) {
+    if (pick(4))
+      put_code(p, "NG");
+    else
+      put02(p, 15 + pick(25));
+  });
+  row("PPO", number(99));
+  row("PCO", codes({"N", "Y"}, 4));
+  row("P01", number(99));
+  row("PC1", codes({"N", "Y"}, 4));
+  row("P06", [&](char *p, int k) { put3(p, utc[k] % 6 == 0 && k >= 5 ? pick(100) : kBlank); });
+  row("LP1", number(60));
+  row("LC1", codes({"N", "L", "M", "H"}, 3));
+  row("CP1", number(40));
+  row("CC1", codes({"N", "L", "M", "H"}, 3));
+  row("POZ", [cold](char *p, int) { put3(p, cold ? pick(30) : 0); });
+  row("POS", [cold](char *p, int) { put3(p, cold ? pick(100) : 0); });
+  row("TYP", codes({cold ? "S" : "R", "Z", "S", "R"}, 6));
+  row("CLD", codes({"CL", "FW", "SC", "BK", "OV"}, 1));
+  row("CIG", [](char *p, int) { put3(p, pick(3) ? 8 : 1 + pick(8)); });
+  row("CCG", [](char *p, int) { put3(p, pick(3) ? 8 : 1 + pick(8)); });
+  row("VIS", [](char *p, int) { put3(p, pick(3) ? 7 : 1 + pick(7)); });
+  row("CVS", [](char *p, int) { put3(p, pick(3) ? 7 : 1 + pick(7)); });
+  row("OBV", codes({"N", "HZ", "BR", "FG", "BL"}, 3));
+  line_lf(out, std::string(81, ' '));
+}
+
+// Writes a national file: `runs` runs an hour apart from `run`, each the
+// line "1", a line of blanks and a block per station. False on a write
+// error (named).
+bool national(const char *path, char kind, int blocks) {
+  FILE *f = fopen(path, "wb");
+  if (!f) {
+    perror(path);
+    return false;
+  }
+  tm start{};
+  bool lamp = kind == 'l';
+  start.tm_year = 2026 - 1900;
+  start.tm_mon = lamp ? 9 : 8;
+  start.tm_mday = lamp ? 5 : 19;
+  start.tm_hour = kind == 'd' ? 0 : lamp ? 23 : 12;
+  start.tm_min = lamp ? 30 : 0;
+  time_t run = timegm(&start);
+  int runs = kind == 'd' ? 24 : 1;
+  std::vector<std::string> ids = national_stations(blocks, lamp);
+  std::string out;
+  bool ok = true;
+  for (int n = 0; n < runs && ok; n++, run += 3600) {
+    out = "1\n" + std::string(lamp ? 81 : 74, ' ') + "\n";
+    for (const std::string &id : ids) {
+      if (lamp)
+        lav_block(out, id, run);
+      else
+        nbs_block(out, id, run);
+      if (out.size() > (1u << 20)) {
+        ok = fwrite(out.data(), 1, out.size(), f) == out.size();
+        out.clear();
+      }
+    }
+    ok = ok && fwrite(out.data(), 1, out.size(), f) == out.size();
+  }
+  if (fclose(f) != 0) ok = false;
+  if (!ok) perror(path);
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc > 1 && std::string(argv[1]) == "-f") {
-    feed_mix = true;
+  char mode = 0;
+  if (argc > 1 && argv[1][0] == '-' && argv[1][1] && !argv[1][2] && strchr("fndl", argv[1][1])) {
+    mode = argv[1][1];
     argv++;
     argc--;
   }
   if (argc < 2) {
-    fprintf(stderr, "usage: bulletin_gen [-f] FILE [MEGABYTES] [SEED]\n");
+    fprintf(stderr,
+            "usage: bulletin_gen [-f] FILE [MEGABYTES] [SEED]\n       bulletin_gen -n|-d|-l FILE [BLOCKS] [SEED]\n");
     return 2;
   }
-  double megabytes = argc > 2 ? atof(argv[2]) : 100.0;
   if (argc > 3) state ^= strtoull(argv[3], nullptr, 10) * 0x9E3779B97F4A7C15ull;
+  if (mode && mode != 'f') {
+    int blocks = argc > 2 ? atoi(argv[2]) : mode == 'l' ? 1800 : 9000;
+    if (blocks < 1) {
+      fprintf(stderr, "bulletin_gen: BLOCKS must be at least 1\n");
+      return 2;
+    }
+    return national(argv[1], mode, blocks) ? 0 : 1;
+  }
+  feed_mix = mode == 'f';
+  double megabytes = argc > 2 ? atof(argv[2]) : 100.0;
   const uint64_t target = static_cast<uint64_t>(megabytes * 1024 * 1024);
   FILE *f = fopen(argv[1], "wb");
   if (!f) {
