@@ -165,6 +165,7 @@ int MOS_json(Date *date, MOS_report *report) {
       w.real(vis);
     else
       w.null();
+    w.key("flight_category"), w.word(MOS_flight_text(MOS_flight_slot(report, i)));
     w.key("obstruction"), code_text(w, r.obvis[i]);
     char wx[5];
     MOS_weather6(report, i, wx);

@@ -1,7 +1,8 @@
 // mos_json_grid.cc: the fixed-grid products (NBM, LAMP) as JSON Lines: one
 // object per station block with its run and version, one object per
 // column under "forecasts" with a key for every row the block holds (the
-// keys of mos_grid_tables.cc, values in the unit the key names), and NBE's
+// keys of mos_grid_tables.cc, values in the unit the key names, then
+// "flight_category" where the block holds its rows), and NBE's
 // climatology under "climate".
 
 #include <cstring>
@@ -47,6 +48,7 @@ int MOSG_json(Date *date, MOSG_report *report) {
   // Keys of the rows, made once for the block.
   char keys[MOSG_ROWS][48];
   for (int i = 0; i < r.nrows; i++) grid_key(*p, r.rows[i], keys[i], sizeof keys[i]);
+  bool flight = MOSG_flight_rows(&r);
 
   Writer w;
   w.open('{');
@@ -66,6 +68,7 @@ int MOSG_json(Date *date, MOSG_report *report) {
       w.key_text(keys[i]);
       value(w, grid_value(*p, r, r.rows[i], k));
     }
+    if (flight) w.key("flight_category"), w.word(MOS_flight_text(MOSG_flight(&r, k)));
     w.close('}');
   }
   w.close(']');

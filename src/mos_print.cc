@@ -181,6 +181,9 @@ int MOS_print(Date *date, MOS_report *report) {
   MESS_print(M_OUT3, " PST12");
   MESS_print(M_OUT4, " SNW6");
   MESS_print(M_PRINT, " SNOW");
+  // The flight category last, for the families with ceilings and visibilities.
+  bool flight = MOS_flight_rows(report);
+  if (flight) MESS_print(M_PRINT, "  FLT");
   MESS_print(M_PRINT, "\n");
 
   int64_t base = DATE_num_sec(date);
@@ -222,6 +225,13 @@ int MOS_print(Date *date, MOS_report *report) {
     print_float(M_OUT4, snow6, snow6 != QEL_MISS, " %3.0f ", "   - ", "     ");
     float snow12 = MOS_snow12(report, i);
     print_float(M_PRINT, snow12, snow12 != QEL_MISS, " %3.0f ", "   - ", "     ");
+    if (flight) {
+      const char *flt = MOS_flight_text(MOS_flight_slot(report, i));
+      if (flt)
+        MESS_print(M_PRINT, " %4s", flt);
+      else
+        MESS_print(M_PRINT, "%s", opts.miss_dash ? "    -" : "     ");
+    }
     MESS_print(M_PRINT, "\n");
   }
   return 0;

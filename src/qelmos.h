@@ -311,13 +311,23 @@ const char *MOS_flight_text(int flight);
 /// The flight category of a ceiling in feet (QEL_MISS: none given;
 /// `unlimited`: no ceiling, above 3,000 ft) and a visibility in miles
 /// (QEL_MISS: none): the worse of the two; one missing, the other decides.
+/// A negative ceiling or visibility counts as not given.
 int MOS_flight_of(float ceiling_ft, bool unlimited, float visibility_mi);
+/// 1 when the report's family has a flight category: every three-hourly
+/// family; MRF and GFSX only where the report carries both a ceiling and a
+/// visibility category. Else 0.
+int MOS_flight_rows(const MOS_report *report);
 /// The flight category of slot `ind` from its ceiling and visibility
-/// categories (the NGM's own tables, the GFS ones for the others); NONE for
-/// the twelve-hourly families.
+/// categories (the NGM's own tables, the GFS ones for the others); NONE
+/// where MOS_flight_rows is 0.
 int MOS_flight_slot(const MOS_report *report, int ind);
+/// 1 when the grid block holds the rows of a flight category: a CIG or a
+/// VIS row, and both in the twelve-hourly products (NBE, NBX). Else 0
+/// (always for NBP, whose rows carry statistics).
+int MOSG_flight_rows(const MOSG_report *report);
 /// The flight category of column `col` of a grid report (NBM feet and
-/// miles, LAMP categories); NONE where the product gives neither.
+/// miles, LAMP categories); NONE where the product gives neither, or where
+/// MOSG_flight_rows is 0.
 int MOSG_flight(const MOSG_report *report, int col);
 /// The series of a station report for initial time `run` (slots with a
 /// forecast hour, in order). Returns 1.

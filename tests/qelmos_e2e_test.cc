@@ -110,14 +110,15 @@ TEST_F(Bulletins, MissingRowAndWinterWeather) {
   // No temperature row: the TEMP column is blank, everything else is read.
   EXPECT_NE(o.out.find("\n   6    1/06Z        17  300   5      CLR  10"), std::string::npos) << o.out;
 
-  // Precipitation types from the "TYP" row reach the weather column.
+  // Precipitation types from the "TYP" row reach the weather column; the
+  // flight category is the worse of ceiling and visibility (36: CIG 2, VIS 5).
   o = qelmos({"-mo", "gfs", "-id", "KWXX", "-pa", "full", "14010100"});
   const char *lines[] = {
-      "  12    1/12Z    31  26  340   4  250 BKN   6   ZR-                 \n",
-      "  18    1/18Z    33  29    0   0      CLR   6    ZR                 \n",
-      "  24    2/00Z    37  30  310   3  250 OVC  10   ZR+   40     0      \n",
-      "  36    2/12Z    28  25    0   0    3 OVC   4    R+   25     3      \n",
-      "  48    3/00Z    35  31  140   1   15 OVC 0.8    S-   37    15      \n",
+      "  12    1/12Z    31  26  340   4  250 BKN   6   ZR-                   VFR\n",
+      "  18    1/18Z    33  29    0   0      CLR   6    ZR                   VFR\n",
+      "  24    2/00Z    37  30  310   3  250 OVC  10   ZR+   40     0        VFR\n",
+      "  36    2/12Z    28  25    0   0    3 OVC   4    R+   25     3       LIFR\n",
+      "  48    3/00Z    35  31  140   1   15 OVC 0.8    S-   37    15        IFR\n",
   };
   for (const char *line : lines) EXPECT_NE(o.out.find(line), std::string::npos) << line << o.out;
 }
