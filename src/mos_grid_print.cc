@@ -151,19 +151,15 @@ int MOSG_print(Date *date, MOSG_report *report) {
     shown[i].width = (w > h ? w : h) + 1;
   }
 
-  MESS_print(M_PRINT, " HOUR   TIME  ");
+  MESS_print(M_PRINT, " HOUR   TIME  %*s", MOS_time_width() - 6, "");
   for (int i = 0; i < n; i++) MESS_print(M_PRINT, "%*s", shown[i].width, shown[i].head);
   if (flight) MESS_print(M_PRINT, "  FLT");
   MESS_print(M_PRINT, "\n");
   for (int k = 0; k < r.ncols; k++) {
-    char hour[8] = "   ", time[8] = "      ";
+    char hour[8] = "   ", time[40];
     if (r.hour[k] != QEL_MISS) snprintf(hour, sizeof hour, "%3d", r.hour[k]);
-    if (r.valid[k] >= 0) {
-      Date v;
-      int64_t secs = r.valid[k];
-      DATE_get_gmdate(&secs, &v);
-      snprintf(time, sizeof time, "%2d/%2.2dZ", v.day, v.hour);
-    }
+    snprintf(time, sizeof time, "%*s", MOS_time_width(), "");
+    if (r.valid[k] >= 0) MOS_time_cell(r.valid[k], time, sizeof time);
     MESS_print(M_PRINT, " %s   %s ", hour, time);
     for (int i = 0; i < n; i++) {
       char text[32];

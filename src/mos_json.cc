@@ -27,6 +27,7 @@ struct KeptTime {
 struct JsonState {
   std::vector<char> line;  // the storage of every object
   KeptTime times[64];
+  KeptTime local_times[64];  // the same in the zone of local times
 };
 JsonState js;
 
@@ -44,6 +45,26 @@ void qeljson::iso_time(Writer &w, int64_t secs) {
     k.secs = secs;
   }
   w.word(k.text);
+}
+
+void qeljson::local_time(Writer &w, int64_t secs) {
+  if (secs < 0) return w.null();
+  KeptTime &k = js.local_times[static_cast<uint64_t>(secs / 3600) % 64];
+  if (k.secs != secs) {
+    Date d;
+    int32_t off = 0;
+    if (DATE_get_zonedate(secs, &d, nullptr, 0, &off) != 0) return w.null();
+    int mins = (off < 0 ? -off : off) / 60;
+    snprintf(k.text, sizeof k.text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", d.year, d.month, d.day, d.hour, d.min,
+             d.sec, off < 0 ? '-' : '+', mins / 60, mins % 60);
+    k.secs = secs;
+  }
+  w.word(k.text);
+}
+
+void qeljson::valid(Writer &w, int64_t secs) {
+  w.key("valid"), iso_time(w, secs);
+  if (DATE_zone_set()) w.key("valid_local"), local_time(w, secs);
 }
 
 void qeljson::put(Writer &w) {
@@ -114,13 +135,11 @@ int64_t head(Writer &w, const char *id, Date *date, const char (&rows)[N]) {
   return base;
 }
 
-// The hour (or day) of a row and its valid time.
+// The hour (or day) of a row and its valid time (and local time).
 template <size_t N>
 void when(Writer &w, const char (&k)[N], int value, int64_t base, int64_t unit) {
   w.field(k, value);
-  w.key("valid");
-  if (value == QEL_MISS || base < 0) return w.null();
-  iso_time(w, base + int64_t(value) * unit);
+  qeljson::valid(w, value == QEL_MISS || base < 0 ? -1 : base + int64_t(value) * unit);
 }
 
 const char *cloud(int cover) {

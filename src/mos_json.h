@@ -201,6 +201,12 @@ class Writer {
 
 /// "2014-01-01T06:00:00Z" for a time in seconds; null for none (-1).
 void iso_time(Writer &w, int64_t secs);
+/// The same in the zone of local times with its offset
+/// ("2021-04-07T13:00:00-05:00"); null for none (-1).
+void local_time(Writer &w, int64_t secs);
+/// "valid" (iso_time) and, when a zone of local times is set,
+/// "valid_local" (local_time) of a time in seconds (-1: none, null).
+void valid(Writer &w, int64_t secs);
 /// Closes the rows and the object, and prints the line.
 void put(Writer &w);
 /// The station table's "name", "state", "lat", "lon" and "elevation_m" of

@@ -63,7 +63,7 @@ int MOSG_json(Date *date, MOSG_report *report) {
   for (int k = 0; k < r.ncols; k++) {
     w.open('{');
     w.field("hour", r.hour[k]);
-    w.key("valid"), qeljson::iso_time(w, r.valid[k]);
+    qeljson::valid(w, r.valid[k]);
     for (int i = 0; i < r.nrows; i++) {
       w.key_text(keys[i]);
       value(w, grid_value(*p, r, r.rows[i], k));

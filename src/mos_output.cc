@@ -26,10 +26,11 @@ void separate() {
 }
 
 // The header of a table: the guidance, the station (with its name and
-// place when the station table knows it) and the initial time.
+// place when the station table knows it) and the initial time (in the zone
+// of local times when one is set).
 void header(const char *name, const char *id, Date run) {
   char label[80], station[96];
-  DATE_make_label(&run, label);
+  DATE_make_zone_label(&run, label, sizeof label);
   MOS_station_label(id, station, sizeof station);
   MESS_print(M_PRINT, "  %s data for %s\nInitial time: %s\n\n", name, station, label);
 }

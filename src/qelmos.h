@@ -273,6 +273,15 @@ int MOS_get_print_options(int *full, int *miss_dash);
 /// Rows of an upper-air report to show: 9 (hours 0 to 48), and the later
 /// rows of the longer runs up to the last one read.
 int MOSU_rows(const MOSU_report *report);
+/// Characters of a table's TIME cell: 6 in UTC ("31/19Z"), 11 with a zone
+/// of local times ("31/13 CST  ").
+int MOS_time_width();
+/// Writes the TIME cell of valid time `secs` (seconds since 1970 UTC) into
+/// `cell`, padded to MOS_time_width: the day and hour in UTC with "Z", or,
+/// with a zone of local times set, in that zone with its abbreviation (the
+/// minutes too in a zone off UTC by part of an hour: "31/0530 IST"). A time
+/// that cannot be broken down gives blanks. Returns 0.
+int MOS_time_cell(int64_t secs, char *cell, size_t size);
 /// Prints the station table for initial time `date`. Returns 0.
 int MOS_print(Date *date, MOS_report *report);
 /// Prints the upper-air table. Returns 0.

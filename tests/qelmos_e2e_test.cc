@@ -296,3 +296,37 @@ TEST(StationTable, HeaderAndJsonNameAKnownStationOnly) {
   const std::string keln = R"({"station":"KELN",)" + unknown + R"("model":"gfs",)";
   EXPECT_EQ(o.out.substr(keed.size(), keln.size()), keln);
 }
+
+TEST_F(Bulletins, LocalTimesThroughADaylightSavingChange) {
+  // KEED's block as the run of 00Z 13 March 2021: New York's clocks go
+  // forward at 07Z on the 14th, between hours 30 and 36.
+  dir.write("dst.txt", with_heading("gfs_mav_fous26_00z.txt", "1/01/2014  0000 UTC", "3/13/2021  0000 UTC"));
+  Output o = qelmos({"-mo", "gfs", "-id", "KEED", "-tz", "America/New_York", "dst.txt"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, expected("gfs_keed_new_york.txt"));
+  EXPECT_EQ(o.err, "");
+  o = qelmos({"-mo", "gfs", "-id", "KEED", "-tz", "America/New_York", "-ou", "json", "dst.txt"});
+  for (const char *times : {"\"valid\":\"2021-03-14T06:00:00Z\",\"valid_local\":\"2021-03-14T01:00:00-05:00\",",
+                            "\"valid\":\"2021-03-14T12:00:00Z\",\"valid_local\":\"2021-03-14T08:00:00-04:00\","})
+    EXPECT_NE(o.out.find(times), std::string::npos) << times;
+
+  // An unknown zone: a warning, and the table of UTC times.
+  std::string utc = qelmos({"-mo", "gfs", "-id", "KEED", "dst.txt"}).out;
+  o = qelmos({"-mo", "gfs", "-id", "KEED", "-tz", "Mars/Olympus", "dst.txt"});
+  EXPECT_EQ(o.out, utc);
+  EXPECT_EQ(o.err,
+            "unknown time zone 'Mars/Olympus' (an IANA name such as America/New_York, or local): times stay in UTC\n");
+
+  // The zone from its own environment variable, and the machine's zone
+  // (TZ): a LAMP run keeps its minutes, a grid table's TIME column widens.
+  o = run_qelmos({"-nc", "/dev/null", "-id", "PHBK", data_file("lav_feed_2020071012.txt")}, "",
+                 {"qelzone=Pacific/Honolulu"});
+  EXPECT_EQ(o.out.substr(0, o.out.find("\n   2 ")),
+            "  GFS LAMP LAV data for PHBK\nInitial time: 0230 HST [1230Z] 10 JUL 20\n\n"
+            " HOUR   TIME        COV CIL VIS OBV  FLT\n"
+            "   1   10/03 HST    BKN  50  10   N  VFR");
+  o = run_qelmos({"-nc", "/dev/null", "-tz", "local", "-id", "PHBK", data_file("lev_feed_2020071312.txt")}, "",
+                 {"TZ=Asia/Tokyo"});
+  EXPECT_NE(o.out.find("Initial time: 2130 JST [1230Z] 13 JUL 20\n"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("\n  27   15/00 JST    250  10   N  VFR\n"), std::string::npos) << o.out;
+}
