@@ -74,8 +74,10 @@ int main(int argc, char **argv) {
     form = MOS_FORM_ZIM;
   else if (output && stricmp(output, "json") == 0)
     form = MOS_FORM_JSON;
+  else if (output && stricmp(output, "csv") == 0)
+    form = MOS_FORM_CSV;
   else if (is_set(output) && stricmp(output, "table") != 0)
-    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore, json)\n", output);
+    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore, json, csv)\n", output);
 
   // Times in a zone of the user's choice; an unknown one leaves them in UTC.
   const char *zone = RES_get("time_zone");

@@ -380,10 +380,33 @@ int MOSU_json(Date *date, MOSU_report *report);
 int MOSM_json(Date *date, MOSM_report *report);
 /// As MOS_json, for the fixed-grid products (NBM, LAMP).
 int MOSG_json(Date *date, MOSG_report *report);
+
+// ---------------------------------------------------------------------------
+// CSV output (mos_csv.cc; the lines by mos_json.cc and mos_json_grid.cc)
+
+/// Fixes the CSV header of the family of model `code`: station, model,
+/// run, then the keys of the family's JSON rows ("hour", "valid", ...; for
+/// the fixed-grid products every row of the product's table, for NBP with
+/// every statistic; a pair as two columns, temp_f_1 and temp_f_2). It is
+/// printed before the first line. 1, or 0 for a code of no family.
+int MOS_csv_begin(int code);
+/// Prints one station's CSV lines, one per column slot, under the header of
+/// MOS_csv_begin (printed first when no station was); the values as JSON
+/// gives them, null as an empty field. Returns 0.
+int MOS_csv(Date *date, MOS_report *report);
+/// As MOS_csv, for the upper-air family.
+int MOSU_csv(Date *date, MOSU_report *report);
+/// As MOS_csv, for the extended-range family (a line per day).
+int MOSM_csv(Date *date, MOSM_report *report);
+/// As MOS_csv, for the fixed-grid products; a row that the header lacks
+/// (one that no table knows) is left out and named once in a warning.
+int MOSG_csv(Date *date, MOSG_report *report);
+
 /// Output forms of MOS_output.
 constexpr int MOS_FORM_TABLE = 0;  // the forecast table with its header
 constexpr int MOS_FORM_JSON = 1;   // JSON Lines
 constexpr int MOS_FORM_ZIM = 2;    // the compact "zim_fore" line
+constexpr int MOS_FORM_CSV = 3;    // CSV: a header, then a line per station and column
 /// Prints the stations `ids` (one, several separated by commas in that
 /// order, or "all": every station of the family in file order) of the
 /// bulletin file of `date` in output form `form` (mos_output.cc), naming
