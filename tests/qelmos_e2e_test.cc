@@ -330,3 +330,45 @@ TEST_F(Bulletins, LocalTimesThroughADaylightSavingChange) {
   EXPECT_NE(o.out.find("Initial time: 2130 JST [1230Z] 13 JUL 20\n"), std::string::npos) << o.out;
   EXPECT_NE(o.out.find("\n  27   15/00 JST    250  10   N  VFR\n"), std::string::npos) << o.out;
 }
+
+TEST_F(Bulletins, SeveralStationsInTablesAndCompactLines) {
+  // Every station in file order, each table after a blank line.
+  place("gfs_mav_fous26_00z.txt", "14010100");
+  Output o = qelmos({"-mo", "gfs", "-id", "all", "14010100"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, expected("gfs_keed.txt") + "\n" + expected("gfs_keln.txt"));
+  // A list in its order; a missing station is named and makes the status 30.
+  o = qelmos({"-mo", "gfs", "-id", "keln,KXXX,KEED", "14010100"});
+  EXPECT_EQ(o.status, 30);
+  EXPECT_EQ(o.out, expected("gfs_keln.txt") + "\n" + expected("gfs_keed.txt"));
+  EXPECT_EQ(o.err, "KXXX: No data found!\n");
+
+  // Compact lines, one a station (the reference station's own included).
+  place("gfs_mav_with_kind.txt", "14010100");
+  o = qelmos({"-mo", "gfs", "-id", "all", "-ou", "zim_fore", "14010100"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out,
+            "40 25 37 0 3 15 7 1 68 48 68 2 1 2\n"     // KEED
+            "40 25 37 0 3 15 7 1 40 25 37 0 3 15\n"    // KELN
+            "40 25 37 0 3 15 7 1 40 25 37 0 3 15\n");  // KIND
+  o = qelmos({"-mo", "gfs", "-id", "KXXX,KEED", "-ou", "zim_fore", "14010100"});
+  EXPECT_EQ(o.status, 30);
+  EXPECT_EQ(o.out, "40 25 37 0 3 15 7 1 68 48 68 2 1 2\n");
+  EXPECT_EQ(o.err, "KXXX: No data found!\n");
+
+  // The upper air's pairs: every station, the missing right half of the last
+  // pair left out; an extended-range file's compact lines.
+  place("ngm_fous_upper_air_handmade.txt", "26011500");
+  o = qelmos({"-mo", "ngm_ua", "-id", "all", "26011500"});
+  EXPECT_EQ(o.status, 0);
+  std::string heads;
+  for (size_t at = 0; (at = o.out.find("data for ", at)) != std::string::npos; at += 9)
+    heads += o.out.substr(at + 9, 4);
+  EXPECT_EQ(heads, "OMA\nDSM\nMSP\nINL\nFSD\n");
+  EXPECT_EQ(o.out.find(expected("ngm_ua_fsd.txt")), o.out.size() - expected("ngm_ua_fsd.txt").size());
+  place("mrf_extended_fous20_handmade.txt", "25112012");
+  o = qelmos({"-mo", "mrfx", "-id", "all", "-ou", "zim_fore", "25112012"});
+  EXPECT_EQ(o.out,
+            "29 45 27 5 6 11 0 9 39 51 42 55 35 20\n29 45 27 5 6 11 0 9 30 44 28 5 5 10\n"
+            "29 45 27 5 6 11 0 9 29 45 27 5 6 11\n29 45 27 5 6 11 0 9 32 45 30 15 10 5\n");
+}
