@@ -2,7 +2,8 @@
 // answers a help request, prints the banner, selects the bulletin file and
 // the model, obtains the station identifier, retrieves that station's MOS
 // report and prints it as a forecast table or as the compact "zim_fore"
-// line. Exit status 0, or 30 when a station is not in the file.
+// line; for a list of models, that station of every model side by side.
+// Exit status 0, or 30 when a station is not in the file.
 
 #include <cstring>
 
@@ -22,7 +23,8 @@ res_type res_key[29] = {
     RES_file_param, RES_model,     RES_output,     RES_current,    RES_hour,      RES_num_hour,
     RES_identifier, RES_variable,  RES_parameter,  RES_time_zone,  RES_null,
 };
-res_type res_pos[2] = {RES_filename, RES_null};
+// The bulletin files: the first, or one per model of a list ("-mo gfs,nbs").
+res_type res_pos[2] = {RES_filenames, RES_null};
 
 bool is_set(const char *value) { return value && *value; }
 
@@ -55,10 +57,15 @@ int main(int argc, char **argv) {
 
   MESS_print_prog("VOD UVOR UVEREV");
 
-  MOS_in_file();
-  FILE_get_file_only("Enter the MOS filename: ", filename);
-  FILE_get_date(&datim);
-  MOS_find_model(&datim);
+  // A list of models ("-mo gfs,nbs,lav") compares one station across them:
+  // each model chooses its file once the station is known.
+  bool compare = MOS_compare_models() >= 0;
+  if (!compare) {
+    MOS_in_file();
+    FILE_get_file_only("Enter the MOS filename: ", filename);
+    FILE_get_date(&datim);
+    MOS_find_model(&datim);
+  }
 
   // Batch mode never waits for an answer.
   const char *id_string = RES_get("identifier");
@@ -86,5 +93,6 @@ int main(int argc, char **argv) {
                zone);
 
   if (form == MOS_FORM_TABLE) MESS_print(M_MESS, "Searching for: %s...\n", id_string);
+  if (compare) QEL_exit(MOS_compare(id_string, form) ? 0 : 30);
   QEL_exit(MOS_output(&datim, id_string, form) ? 0 : 30);
 }

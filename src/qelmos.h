@@ -406,7 +406,7 @@ int MOSG_csv(Date *date, MOSG_report *report);
 constexpr int MOS_FORM_TABLE = 0;  // the forecast table with its header
 constexpr int MOS_FORM_JSON = 1;   // JSON Lines
 constexpr int MOS_FORM_ZIM = 2;    // the compact "zim_fore" line
-constexpr int MOS_FORM_CSV = 3;    // CSV: a header, then a line per station and column
+constexpr int MOS_FORM_CSV = 3;    // CSV: a header, then a line per station and column (comparison: per time and model)
 /// Prints the stations `ids` (one, several separated by commas in that
 /// order, or "all": every station of the family in file order) of the
 /// bulletin file of `date` in output form `form` (mos_output.cc), naming
@@ -418,3 +418,20 @@ int MOS_output(Date *date, const char *ids, int form);
 /// `date` as JSON Lines, warning for each that is missing. Returns 1 when
 /// every one was found (or the model has no output form), else 0.
 int MOS_json_stations(Date *date, const char *ids);
+
+// ---------------------------------------------------------------------------
+// One station, every model side by side (mos_compare.cc)
+
+/// Reads the list of models of the "model" resource ("gfs,nbs,lav"),
+/// naming each unknown word in a warning: the number of known models kept
+/// (a model listed again is kept again), or -1 when the resource holds no
+/// list (one model or none: the single-model path).
+int MOS_compare_models();
+/// Reads station `id` (the first of a list; "all" is refused) of every model
+/// kept by MOS_compare_models, each from its own bulletin file (the name in
+/// its place of the "filename" list, one name for every model, or chosen by
+/// time through the model's data type), and prints them on one time axis
+/// in output form `form` (table, JSON or CSV). A model without the station
+/// is named on standard error. Returns 1 when some model holds the
+/// station, else 0 ("No data found!").
+int MOS_compare(const char *id, int form);

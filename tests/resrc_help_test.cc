@@ -57,7 +57,7 @@ const char *const kToolHelp =
     " -pa param[,...]  Program parameters\n"
     " -tz zone    Time zone of the times shown (America/New_York, local)\n"
     "Positional options...\n"
-    " file        Input file name\n"
+    " file...     Input file names\n"
     "See man qelmos and README.md for every option, value and file.\n";
 
 std::vector<std::string> lines_of(const std::string &text) {
