@@ -2,14 +2,20 @@
 // month/day, month names, and the display labels of dates and times.
 //
 // State: the display zone (offset, 12/24-hour style, suffix), written only
-// by DATE_set_TZ at start-up. All arithmetic is UTC; the zone offset only
-// shifts labels. No routine allocates; bad field values are repaired, never
-// rejected.
+// by DATE_set_TZ at start-up; and the zone of local times (DATE_set_zone),
+// an IANA zone of the C library's zone database put into TZ. All arithmetic
+// is UTC; the zones only shift labels and the times shown. No routine
+// allocates but DATE_set_zone's copy of TZ; bad field values are repaired,
+// never rejected.
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "qel.h"
 
@@ -27,26 +33,59 @@ int tz_off = 0;
 int tz_pm = 0;
 char tz_str[7] = "Z";
 
+// The zone of local times: whether one is set, and the TZ the
+// environment gave at the first change (restored for "local").
+struct LocalZone {
+  bool set = false;
+  bool saved = false;
+  bool had_tz = false;
+  std::string tz;
+};
+LocalZone zone;
+
 const int *days_table(int year) { return DATE_is_leap(year) ? num_day_leap : num_day; }
 
+// Whether `name` is a zone of the zone database: a relative path of
+// letters, digits and "/_+-." whose parts do not begin with a dot, naming
+// a file that begins as every zone file does ("TZif").
+bool known_zone(const char *name) {
+  size_t n = strlen(name);
+  if (n == 0 || n > 200 || name[0] == '/') return false;
+  for (size_t i = 0; i < n; i++) {
+    char c = name[i];
+    bool ok = is_letter_char(c) || is_digit_char(c) || c == '/' || c == '_' || c == '+' || c == '-' || c == '.';
+    if (!ok || (c == '.' && (i == 0 || name[i - 1] == '/'))) return false;
+  }
+  const char *dir = getenv("TZDIR");
+  std::string path = std::string(dir && *dir ? dir : "/usr/share/zoneinfo") + "/" + name;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO there never blocks the run
+  if (fd < 0) return false;
+  char magic[4];
+  bool ok = read(fd, magic, sizeof magic) == 4 && memcmp(magic, "TZif", 4) == 0;
+  close(fd);
+  return ok;
+}
+
 // The time part of a label: hour form, or hour-and-minute form when
-// `with_min`; the bracketed UTC time follows in the -1 style.
-void time_part(char *buf, size_t size, int h, int mm, bool with_min, int utc_h, int utc_mm) {
-  char hm[24];
+// `with_min`, followed by `suffix`; the bracketed UTC time follows in the
+// -1 style or when `bracket`.
+void time_part(char *buf, size_t size, int h, int mm, bool with_min, int utc_h, int utc_mm, const char *suffix,
+               bool bracket) {
+  char hm[40];
   if (tz_pm == 0) {
     if (with_min)
-      snprintf(hm, sizeof hm, "%2.2d%2.2d%s", h, mm, tz_str);
+      snprintf(hm, sizeof hm, "%2.2d%2.2d%s", h, mm, suffix);
     else
-      snprintf(hm, sizeof hm, "%2.2d%s", h, tz_str);
+      snprintf(hm, sizeof hm, "%2.2d%s", h, suffix);
   } else {
     int h12 = h >= 13 ? h - 12 : (h == 0 ? 12 : h);
     const char *half = h >= 12 ? "PM" : "AM";
     if (with_min)
-      snprintf(hm, sizeof hm, "%d:%2.2d %s%s", h12, mm, half, tz_str);
+      snprintf(hm, sizeof hm, "%d:%2.2d %s%s", h12, mm, half, suffix);
     else
-      snprintf(hm, sizeof hm, "%d %s%s", h12, half, tz_str);
+      snprintf(hm, sizeof hm, "%d %s%s", h12, half, suffix);
   }
-  if (tz_pm == -1) {
+  if (tz_pm == -1 || bracket) {
     char utc[16];
     if (with_min)
       snprintf(utc, sizeof utc, " [%2.2d%2.2dZ]", utc_h, utc_mm);
@@ -218,7 +257,7 @@ int DATE_make_label(Date *date, char *label) {
   // Repairs, in the order the label forms need them.
   if (disp.year < 0) disp.year = 1980;
   int yy = disp.year % 100;
-  char text[64];
+  char text[96];
   if (disp.month == QEL_MISS) {
     snprintf(text, sizeof text, "%2.2d", yy);
   } else {
@@ -239,12 +278,87 @@ int DATE_make_label(Date *date, char *label) {
           utc_h = disp.hour;
           utc_mm = disp.min;
         }
-        char tpart[40];
-        time_part(tpart, sizeof tpart, disp.hour, disp.min, with_min, utc_h, utc_mm);
+        char tpart[64];
+        time_part(tpart, sizeof tpart, disp.hour, disp.min, with_min, utc_h, utc_mm, tz_str, false);
         snprintf(text, sizeof text, "%s %2d %3s %2.2d", tpart, disp.day, mon, yy);
       }
     }
   }
   str_copy(label, text, 32);
+  return 0;
+}
+
+int DATE_set_zone(const char *name) {
+  if (!zone.saved) {  // the environment's own TZ, for "local"
+    const char *tz = getenv("TZ");
+    zone.had_tz = tz != nullptr;
+    zone.tz = tz ? tz : "";
+    zone.saved = true;
+  }
+  zone.set = false;
+  int result = 0;
+  if (name && strcmp(name, "local") == 0) {
+    if (zone.had_tz)
+      setenv("TZ", zone.tz.c_str(), 1);
+    else
+      unsetenv("TZ");
+    result = 1;
+  } else if (name && *name) {
+    if (!known_zone(name)) return -1;
+    setenv("TZ", name, 1);
+    result = 1;
+  }
+  tzset();
+  zone.set = result == 1;
+  return result;
+}
+
+int DATE_zone_set() { return zone.set ? 1 : 0; }
+
+int DATE_get_zonedate(int64_t secs, Date *d, char *abbr, size_t size, int32_t *offset) {
+  if (abbr && size) abbr[0] = '\0';
+  if (offset) *offset = 0;
+  if (!zone.set) {
+    if (DATE_get_gmdate(&secs, d) != 0) return -1;
+    if (abbr) str_copy(abbr, "UTC", size);
+    return 0;
+  }
+  time_t t = static_cast<time_t>(secs);
+  struct tm tm;
+  if (static_cast<int64_t>(t) != secs || !localtime_r(&t, &tm)) {
+    DATE_init(d);
+    return -1;
+  }
+  d->year = tm.tm_year + 1900;
+  d->month = tm.tm_mon + 1;
+  d->day = tm.tm_mday;
+  d->jday = tm.tm_yday + 1;
+  d->wday = tm.tm_wday;
+  d->hour = tm.tm_hour;
+  d->min = tm.tm_min;
+  d->sec = tm.tm_sec;
+  if (abbr) str_copy(abbr, tm.tm_zone ? tm.tm_zone : "", size);
+  if (offset) *offset = static_cast<int32_t>(tm.tm_gmtoff);
+  return 0;
+}
+
+int DATE_make_zone_label(Date *date, char *label, size_t size) {
+  if (!label) return -1;
+  if (!zone.set || date->year == QEL_MISS || date->month == QEL_MISS || date->day == QEL_MISS || date->hour == QEL_MISS)
+    return DATE_make_label(date, label);
+  bool with_min = date->min != QEL_MISS;
+  Date d = *date;
+  int64_t secs = DATE_num_sec(&d);
+  Date utc, disp;
+  char abbr[16], suffix[20];
+  if (DATE_get_gmdate(&secs, &utc) != 0 || DATE_get_zonedate(secs, &disp, abbr, sizeof abbr, nullptr) != 0)
+    return DATE_make_label(date, label);
+  // A zone half an hour off UTC shows its minutes even for a whole hour.
+  with_min = with_min || disp.min != utc.min;
+  snprintf(suffix, sizeof suffix, " %s", abbr);
+  char tpart[64], text[96];
+  time_part(tpart, sizeof tpart, disp.hour, disp.min, with_min, utc.hour, utc.min, suffix, true);
+  snprintf(text, sizeof text, "%s %2d %3s %2.2d", tpart, disp.day, DATE_month(disp.month), disp.year % 100);
+  str_copy(label, text, size);
   return 0;
 }

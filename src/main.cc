@@ -16,11 +16,12 @@ namespace {
 
 // Keyed resources in the order of registration; the order decides ties in
 // option matching and the order of the help page.
-res_type res_key[28] = {
-    RES_help,       RES_batch,      RES_message,    RES_file_path,  RES_data_path,  RES_con_path,  RES_grid_path,
-    RES_raw_path,   RES_image_path, RES_watch_path, RES_text_path,  RES_model_path, RES_sat_path,  RES_city_file,
-    RES_stat_prior, RES_name_conv,  RES_in_file,    RES_out_file,   RES_file_param, RES_model,     RES_output,
-    RES_current,    RES_hour,       RES_num_hour,   RES_identifier, RES_variable,   RES_parameter, RES_null,
+res_type res_key[29] = {
+    RES_help,       RES_batch,     RES_message,    RES_file_path,  RES_data_path, RES_con_path,
+    RES_grid_path,  RES_raw_path,  RES_image_path, RES_watch_path, RES_text_path, RES_model_path,
+    RES_sat_path,   RES_city_file, RES_stat_prior, RES_name_conv,  RES_in_file,   RES_out_file,
+    RES_file_param, RES_model,     RES_output,     RES_current,    RES_hour,      RES_num_hour,
+    RES_identifier, RES_variable,  RES_parameter,  RES_time_zone,  RES_null,
 };
 // The bulletin files: the first, or one per model of a list ("-mo gfs,nbs").
 res_type res_pos[2] = {RES_filenames, RES_null};
@@ -80,10 +81,16 @@ int main(int argc, char **argv) {
     form = MOS_FORM_ZIM;
   else if (output && stricmp(output, "json") == 0)
     form = MOS_FORM_JSON;
-  else if (compare && output && stricmp(output, "csv") == 0)
+  else if (output && stricmp(output, "csv") == 0)
     form = MOS_FORM_CSV;
   else if (is_set(output) && stricmp(output, "table") != 0)
-    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore, json%s)\n", output, compare ? ", csv" : "");
+    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore, json, csv)\n", output);
+
+  // Times in a zone of the user's choice; an unknown one leaves them in UTC.
+  const char *zone = RES_get("time_zone");
+  if (is_set(zone) && DATE_set_zone(zone) < 0)
+    MESS_print(M_WARN, "unknown time zone '%s' (an IANA name such as America/New_York, or local): times stay in UTC\n",
+               zone);
 
   if (form == MOS_FORM_TABLE) MESS_print(M_MESS, "Searching for: %s...\n", id_string);
   if (compare) QEL_exit(MOS_compare(id_string, form) ? 0 : 30);

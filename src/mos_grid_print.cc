@@ -3,7 +3,8 @@
 // column of the block, HOUR and TIME first. By default the columns a
 // forecaster reads first (each product's list below, as far as the block
 // holds their rows); with "full" every row of the block, in its order,
-// rows no table knows included. A column keeps its width whatever its
+// rows no table knows included. Both end with the flight category (FLT)
+// where the block holds its rows. A column keeps its width whatever its
 // values.
 
 #include <cstdio>
@@ -142,29 +143,32 @@ int MOSG_print(Date *date, MOSG_report *report) {
       n++;
     }
   }
+  // The flight category last, where the block holds its rows.
+  bool flight = MOSG_flight_rows(&r);
   for (int i = 0; i < n; i++) {
     int w = value_width(*p, *shown[i].row);
     int h = static_cast<int>(strlen(shown[i].head));
     shown[i].width = (w > h ? w : h) + 1;
   }
 
-  MESS_print(M_PRINT, " HOUR   TIME  ");
+  MESS_print(M_PRINT, " HOUR   TIME  %*s", MOS_time_width() - 6, "");
   for (int i = 0; i < n; i++) MESS_print(M_PRINT, "%*s", shown[i].width, shown[i].head);
+  if (flight) MESS_print(M_PRINT, "  FLT");
   MESS_print(M_PRINT, "\n");
   for (int k = 0; k < r.ncols; k++) {
-    char hour[8] = "   ", time[8] = "      ";
+    char hour[8] = "   ", time[40];
     if (r.hour[k] != QEL_MISS) snprintf(hour, sizeof hour, "%3d", r.hour[k]);
-    if (r.valid[k] >= 0) {
-      Date v;
-      int64_t secs = r.valid[k];
-      DATE_get_gmdate(&secs, &v);
-      snprintf(time, sizeof time, "%2d/%2.2dZ", v.day, v.hour);
-    }
+    snprintf(time, sizeof time, "%*s", MOS_time_width(), "");
+    if (r.valid[k] >= 0) MOS_time_cell(r.valid[k], time, sizeof time);
     MESS_print(M_PRINT, " %s   %s ", hour, time);
     for (int i = 0; i < n; i++) {
       char text[32];
       value_text(*p, *shown[i].row, grid_value(*p, r, *shown[i].row, k), text, sizeof text);
       MESS_print(M_PRINT, "%*s", shown[i].width, text[0] ? text : dash ? "-" : "");
+    }
+    if (flight) {
+      const char *flt = MOS_flight_text(MOSG_flight(&r, k));
+      MESS_print(M_PRINT, "%5s", flt ? flt : dash ? "-" : "");
     }
     MESS_print(M_PRINT, "\n");
   }

@@ -2,13 +2,16 @@
 // scripts ("-ou json"): what the tables show, decoded, with the units in
 // the key names and every missing value as null. Identifiers and headings
 // come from the bulletin file, so the text is written by a JSON library
-// that replaces bytes that are not UTF-8 and escapes the rest.
+// that replaces bytes that are not UTF-8 and escapes the rest. The same
+// object writers, given the CSV writer (mos_csv.h), make the CSV lines
+// ("-ou csv"), so that its columns are the JSON keys.
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "mos_csv.h"
 #include "mos_json.h"
 #include "qelresrc.h"
 
@@ -27,6 +30,7 @@ struct KeptTime {
 struct JsonState {
   std::vector<char> line;  // the storage of every object
   KeptTime times[64];
+  KeptTime local_times[64];  // the same in the zone of local times
 };
 JsonState js;
 
@@ -34,50 +38,40 @@ JsonState js;
 
 std::vector<char> &qeljson::line_storage() { return js.line; }
 
-void qeljson::iso_time(Writer &w, int64_t secs) {
-  if (secs < 0) return w.null();
+const char *qeljson::iso_text(int64_t secs) {
+  if (secs < 0) return nullptr;
   KeptTime &k = js.times[static_cast<uint64_t>(secs / 3600) % 64];
   if (k.secs != secs) {
     Date d;
-    if (DATE_get_gmdate(&secs, &d) != 0) return w.null();
+    if (DATE_get_gmdate(&secs, &d) != 0) return nullptr;
     snprintf(k.text, sizeof k.text, "%04d-%02d-%02dT%02d:%02d:%02dZ", d.year, d.month, d.day, d.hour, d.min, d.sec);
     k.secs = secs;
   }
-  w.word(k.text);
+  return k.text;
 }
 
-void qeljson::put(Writer &w) {
-  w.close(']');
-  w.close('}');
-  MESS_print(M_PRINT, "%s", w.line());
-}
-
-// The station table's name and place of the station: null for what it
-// does not know.
-void qeljson::station_keys(Writer &w, const char *id) {
-  MOS_station st;
-  MOS_station_get(id, &st);
-  w.key("name"), w.text(st.name);
-  w.key("state"), w.text(st.state);
-  // Four decimals, as the table writes them (a float holds 42.3667 as 42.36669921875).
-  auto degrees = [&](float v) {
-    if (v == QEL_MISS) return w.null();
-    w.real(std::round(static_cast<double>(v) * 1e4) / 1e4);
-  };
-  w.key("lat"), degrees(st.lat);
-  w.key("lon"), degrees(st.lon);
-  w.key("elevation_m");
-  if (st.elev == QEL_MISS) return w.null();
-  w.number(static_cast<int>(std::lround(st.elev)));
+const char *qeljson::local_text(int64_t secs) {
+  if (secs < 0) return nullptr;
+  KeptTime &k = js.local_times[static_cast<uint64_t>(secs / 3600) % 64];
+  if (k.secs != secs) {
+    Date d;
+    int32_t off = 0;
+    if (DATE_get_zonedate(secs, &d, nullptr, 0, &off) != 0) return nullptr;
+    int mins = (off < 0 ? -off : off) / 60;
+    snprintf(k.text, sizeof k.text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", d.year, d.month, d.day, d.hour, d.min,
+             d.sec, off < 0 ? '-' : '+', mins / 60, mins % 60);
+    k.secs = secs;
+  }
+  return k.text;
 }
 
 namespace {
 
 using qeljson::iso_time;
-using qeljson::put;
 
 // A character field: one letter, or the two letters of MOS_code2.
-void code_text(Writer &w, int code) {
+template <class W>
+void code_text(W &w, int code) {
   if (code == QEL_MISS || code <= ' ' || code > 0xffff) return w.null();
   char buf[3] = "";
   if (code > 0xff) {
@@ -93,8 +87,8 @@ void code_text(Writer &w, int code) {
 // place of it), model, product and run, then the
 // array of its rows under `rows`; returns the run in seconds, or -1 when
 // neither the bulletin nor the file gives it.
-template <size_t N>
-int64_t head(Writer &w, const char *id, Date *date, const char (&rows)[N]) {
+template <class W, size_t N>
+int64_t head(W &w, const char *id, Date *date, const char (&rows)[N]) {
   w.open('{');
   w.key("station"), w.text(id);
   qeljson::station_keys(w, id);
@@ -114,13 +108,11 @@ int64_t head(Writer &w, const char *id, Date *date, const char (&rows)[N]) {
   return base;
 }
 
-// The hour (or day) of a row and its valid time.
-template <size_t N>
-void when(Writer &w, const char (&k)[N], int value, int64_t base, int64_t unit) {
+// The hour (or day) of a row and its valid time (and local time).
+template <class W, size_t N>
+void when(W &w, const char (&k)[N], int value, int64_t base, int64_t unit) {
   w.field(k, value);
-  w.key("valid");
-  if (value == QEL_MISS || base < 0) return w.null();
-  iso_time(w, base + int64_t(value) * unit);
+  qeljson::valid(w, value == QEL_MISS || base < 0 ? -1 : base + int64_t(value) * unit);
 }
 
 const char *cloud(int cover) {
@@ -135,18 +127,17 @@ const char *cloud(int cover) {
 }
 
 // A number of hundredths or tenths as a decimal.
-template <size_t N>
-void scaled(Writer &w, const char (&k)[N], int v, double div) {
+template <class W, size_t N>
+void scaled(W &w, const char (&k)[N], int v, double div) {
   w.key(k);
   if (v == QEL_MISS) return w.null();
   w.real(v / div);
 }
 
-}  // namespace
-
-int MOS_json(Date *date, MOS_report *report) {
+// The object of a station report (its rows under "forecasts").
+template <class W>
+void station_object(W &w, Date *date, MOS_report *report) {
   MOS_report &r = *report;
-  Writer w;
   int64_t base = head(w, r.id, date, "forecasts");
   int num = r.num < 0 ? 0 : r.num > MOS_SLOTS ? MOS_SLOTS : r.num;
   for (int i = 0; i < num; i++) {
@@ -165,6 +156,7 @@ int MOS_json(Date *date, MOS_report *report) {
       w.real(vis);
     else
       w.null();
+    w.key("flight_category"), w.word(MOS_flight_text(MOS_flight_slot(report, i)));
     w.key("obstruction"), code_text(w, r.obvis[i]);
     char wx[5];
     MOS_weather6(report, i, wx);
@@ -183,13 +175,14 @@ int MOS_json(Date *date, MOS_report *report) {
     w.field("snow_cat", r.qsf12[i]);
     w.close('}');
   }
-  put(w);
-  return 0;
+  w.close(']');
+  w.close('}');
 }
 
-int MOSU_json(Date *date, MOSU_report *report) {
+// The object of an upper-air report.
+template <class W>
+void upper_object(W &w, Date *date, MOSU_report *report) {
   MOSU_report &r = *report;
-  Writer w;
   int64_t base = head(w, r.id, date, "forecasts");
   int rows = MOSU_rows(report);
   for (int row = 0; row < rows; row++) {
@@ -212,13 +205,14 @@ int MOSU_json(Date *date, MOSU_report *report) {
     w.field("rh3_pct", r.rh[row][3]);
     w.close('}');
   }
-  put(w);
-  return 0;
+  w.close(']');
+  w.close('}');
 }
 
-int MOSM_json(Date *date, MOSM_report *report) {
+// The object of an extended-range report (its days under "days").
+template <class W>
+void extended_object(W &w, Date *date, MOSM_report *report) {
   MOSM_report &r = *report;
-  Writer w;
   int64_t base = head(w, r.id, date, "days");
   // Temperatures of 999 are the bulletin's missing values too.
   auto temp = [](int v) { return v > 900 ? QEL_MISS : v; };
@@ -238,7 +232,43 @@ int MOSM_json(Date *date, MOSM_report *report) {
     w.pair("snow_cond_pct", r.pos12[d][0], r.pos12[d][1]);
     w.close('}');
   }
-  put(w);
+  w.close(']');
+  w.close('}');
+}
+
+}  // namespace
+
+int MOS_json(Date *date, MOS_report *report) {
+  Writer w;
+  station_object(w, date, report);
+  MESS_print(M_PRINT, "%s", w.line());
+  return 0;
+}
+
+int MOSU_json(Date *date, MOSU_report *report) {
+  Writer w;
+  upper_object(w, date, report);
+  MESS_print(M_PRINT, "%s", w.line());
+  return 0;
+}
+
+int MOSM_json(Date *date, MOSM_report *report) {
+  Writer w;
+  extended_object(w, date, report);
+  MESS_print(M_PRINT, "%s", w.line());
+  return 0;
+}
+
+int MOS_csv(Date *date, MOS_report *report) {
+  station_object(qelcsv::writer(), date, report);
+  return 0;
+}
+int MOSU_csv(Date *date, MOSU_report *report) {
+  upper_object(qelcsv::writer(), date, report);
+  return 0;
+}
+int MOSM_csv(Date *date, MOSM_report *report) {
+  extended_object(qelcsv::writer(), date, report);
   return 0;
 }
 

@@ -1,12 +1,16 @@
 // mos_json.h: the JSON Lines writer that the writers of every family
 // share (mos_json.cc, mos_json_grid.cc): one object a line, written
 // straight into one line buffer that is kept from one object to the next.
+// The writers of the families are templates of their writer: the CSV
+// writer (mos_csv.h) has the same members, so that CSV columns are the
+// JSON keys themselves. The helpers below serve both.
 #pragma once
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -38,9 +42,12 @@ inline constexpr SmallNumbers kSmallNumbers{};
 /// (`,"temp_f":`), the rest of `text` zeros. A key is cut to 58 characters.
 struct ReadyKey {
   char text[64] = "";
-  size_t n = 0;  // characters of text
+  size_t n = 0;        // characters of text
+  char plain[59] = "";  // the key alone (the CSV writer's column)
   explicit ReadyKey(const char *key = "") {
     size_t k = strnlen(key, sizeof text - 6);
+    memcpy(plain, key, k);
+    plain[k] = '\0';
     text[0] = ',';
     text[1] = '"';
     memcpy(text + 2, key, k);
@@ -49,6 +56,38 @@ struct ReadyKey {
     n = k + 4;
   }
 };
+
+/// Writes a real at `p` as JSON writes it, keeping a decimal point
+/// ("10.0"); at most 32 characters. Returns the end.
+inline char *put_real(char *p, double v) {
+  char *start = p;
+  p = std::to_chars(p, p + 30, v).ptr;
+  if (std::find_if(start, p, [](char c) { return c == '.' || c == 'e'; }) == p) {
+    memcpy(p, ".0", 2);
+    p += 2;
+  }
+  return p;
+}
+
+/// Writes the fixed-point number num / div (div 1, 10, 100 or 1000) at `p`
+/// in its shortest decimal form, a real keeping its decimal point ("10.0");
+/// at most 26 characters. Returns the end.
+inline char *put_fixed(char *p, int64_t num, int div) {
+  if (div <= 1) return std::to_chars(p, p + 22, num).ptr;
+  if (num < 0) {
+    *p++ = '-';
+    num = -num;
+  }
+  p = std::to_chars(p, p + 22, num / div).ptr;
+  *p++ = '.';
+  int64_t frac = num % div;
+  int digits = div == 10 ? 1 : div == 100 ? 2 : 3;
+  char d[3];
+  for (int i = digits - 1; i >= 0; i--, frac /= 10) d[i] = static_cast<char>('0' + frac % 10);
+  while (digits > 1 && d[digits - 1] == '0') digits--;
+  memcpy(p, d, static_cast<size_t>(digits));
+  return p + digits;
+}
 
 /// The storage every object is written into: it grows to the largest
 /// object written and is kept for the next one.
@@ -106,13 +145,7 @@ class Writer {
   void real(double v) {
     room(34);
     sep();
-    char *start = p_;
-    p_ = std::to_chars(p_, p_ + 30, v).ptr;
-    // A real keeps a decimal point, as the JSON library writes it ("10.0").
-    if (std::find_if(start, p_, [](char c) { return c == '.' || c == 'e'; }) == p_) {
-      memcpy(p_, ".0", 2);
-      p_ += 2;
-    }
+    p_ = put_real(p_, v);  // with a decimal point, as the JSON library writes it ("10.0")
   }
   // A text of the file (or null for none or an empty one). Printable
   // ASCII without quotes or backslashes stands as it is; anything else is
@@ -200,18 +233,7 @@ class Writer {
     }
     room(28);
     sep();
-    if (num < 0) {
-      *p_++ = '-';
-      num = -num;
-    }
-    p_ = std::to_chars(p_, p_ + 22, num / div).ptr;
-    *p_++ = '.';
-    int64_t frac = num % div;
-    int digits = div == 10 ? 1 : div == 100 ? 2 : 3;
-    char d[3];
-    for (int i = digits - 1; i >= 0; i--, frac /= 10) d[i] = static_cast<char>('0' + frac % 10);
-    while (digits > 1 && d[digits - 1] == '0') digits--;
-    append(d, static_cast<size_t>(digits));
+    p_ = put_fixed(p_, num, div);
   }
   template <size_t N>
   void field(const char (&k)[N], int v) {
@@ -280,12 +302,49 @@ class Writer {
   bool first_ = true;
 };
 
-/// "2014-01-01T06:00:00Z" for a time in seconds; null for none (-1).
-void iso_time(Writer &w, int64_t secs);
-/// Closes the rows and the object, and prints the line.
-void put(Writer &w);
+/// "2014-01-01T06:00:00Z" for a time in seconds (kept for the next
+/// stations, which have the same times), or null for none (-1) or a time
+/// that cannot be broken down.
+const char *iso_text(int64_t secs);
+/// The same in the zone of local times with its offset
+/// ("2021-04-07T13:00:00-05:00").
+const char *local_text(int64_t secs);
+
+/// The time of iso_text as a value; null for none.
+template <class W>
+void iso_time(W &w, int64_t secs) {
+  const char *t = iso_text(secs);
+  t ? w.word(t) : w.null();
+}
+
+/// "valid" (iso_time) and, when a zone of local times is set,
+/// "valid_local" (local_text) of a time in seconds (-1: none, null).
+template <class W>
+void valid(W &w, int64_t secs) {
+  w.key("valid"), iso_time(w, secs);
+  if (!DATE_zone_set()) return;
+  const char *t = local_text(secs);
+  w.key("valid_local"), t ? w.word(t) : w.null();
+}
+
 /// The station table's "name", "state", "lat", "lon" and "elevation_m" of
 /// station `id`, null for what the table does not know.
-void station_keys(Writer &w, const char *id);
+template <class W>
+void station_keys(W &w, const char *id) {
+  MOS_station st;
+  MOS_station_get(id, &st);
+  w.key("name"), w.text(st.name);
+  w.key("state"), w.text(st.state);
+  // Four decimals, as the table writes them (a float holds 42.3667 as 42.36669921875).
+  auto degrees = [&](float v) {
+    if (v == QEL_MISS) return w.null();
+    w.real(std::round(static_cast<double>(v) * 1e4) / 1e4);
+  };
+  w.key("lat"), degrees(st.lat);
+  w.key("lon"), degrees(st.lon);
+  w.key("elevation_m");
+  if (st.elev == QEL_MISS) return w.null();
+  w.number(static_cast<int>(std::lround(st.elev)));
+}
 
 }  // namespace qeljson

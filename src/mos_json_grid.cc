@@ -1,11 +1,13 @@
-// mos_json_grid.cc: the fixed-grid products (NBM, LAMP) as JSON Lines: one
-// object per station block with its run and version, one object per
-// column under "forecasts" with a key for every row the block holds (the
-// keys of mos_grid_tables.cc, values in the unit the key names), and NBE's
-// climatology under "climate".
+// mos_json_grid.cc: the fixed-grid products (NBM, LAMP) as JSON Lines (and,
+// through the same object writer, CSV lines): one object per station block
+// with its run and version, one object per column under "forecasts" with a
+// key for every row the block holds (the keys of mos_grid_tables.cc, values
+// in the unit the key names, then "flight_category" where the block holds
+// its rows), and NBE's climatology under "climate".
 
 #include <cstring>
 
+#include "mos_csv.h"
 #include "mos_grid.h"
 #include "mos_json.h"
 
@@ -13,7 +15,8 @@ namespace {
 
 using qeljson::Writer;
 
-void value(Writer &w, const GridValue &v) {
+template <class W>
+void value(W &w, const GridValue &v) {
   switch (v.kind) {
     case GridValue::Null: return w.null();
     case GridValue::Number: return w.fixed(v.num, v.div);
@@ -35,12 +38,12 @@ int64_t run_seconds(const Date &run) {
   return DATE_num_sec(&d);
 }
 
-}  // namespace
-
-int MOSG_json(Date *date, MOSG_report *report) {
+// The object of a grid block; false for a code of no product.
+template <class W>
+bool grid_object(W &w, Date *date, MOSG_report *report) {
   MOSG_report &r = *report;
   const GridProduct *p = grid_product(r.model);
-  if (!p) return 0;
+  if (!p) return false;
   // A station line without a run: the file's date gives it.
   Date run = r.run;
   if (run.year == QEL_MISS && date && date->year != QEL_MISS) {
@@ -55,8 +58,8 @@ int MOSG_json(Date *date, MOSG_report *report) {
     grid_key(*p, r.rows[i], keys[i], sizeof keys[i]);
     ready[i] = qeljson::ReadyKey(keys[i]);
   }
+  bool flight = MOSG_flight_rows(&r);
 
-  Writer w;
   w.open('{');
   w.key("station"), w.text(r.id);
   qeljson::station_keys(w, r.id);
@@ -69,11 +72,12 @@ int MOSG_json(Date *date, MOSG_report *report) {
   for (int k = 0; k < r.ncols; k++) {
     w.open('{');
     w.field("hour", r.hour[k]);
-    w.key("valid"), qeljson::iso_time(w, r.valid[k]);
+    qeljson::valid(w, r.valid[k]);
     for (int i = 0; i < r.nrows; i++) {
       w.key(ready[i]);
       value(w, grid_value(*p, r, r.rows[i], k));
     }
+    if (flight) w.key("flight_category"), w.word(MOS_flight_text(MOSG_flight(&r, k)));
     w.close('}');
   }
   w.close(']');
@@ -91,6 +95,18 @@ int MOSG_json(Date *date, MOSG_report *report) {
     w.close('}');
   }
   w.close('}');
-  MESS_print(M_PRINT, "%s", w.line());
+  return true;
+}
+
+}  // namespace
+
+int MOSG_json(Date *date, MOSG_report *report) {
+  Writer w;
+  if (grid_object(w, date, report)) MESS_print(M_PRINT, "%s", w.line());
+  return 0;
+}
+
+int MOSG_csv(Date *date, MOSG_report *report) {
+  grid_object(qelcsv::writer(), date, report);
   return 0;
 }

@@ -1,6 +1,6 @@
 // mos_output.cc: one station, a list of stations ("KBOS,KJFK") or every
 // station of the family in the file ("all") in the chosen output form:
-// the table (with its header), the compact line or JSON Lines. A station
+// the table (with its header), the compact line, JSON Lines or CSV. A station
 // that is not there is named on standard error and makes the result 0;
 // the others are still printed, in the order asked (file order for "all").
 // Tables of several stations are separated by a blank line.
@@ -26,10 +26,11 @@ void separate() {
 }
 
 // The header of a table: the guidance, the station (with its name and
-// place when the station table knows it) and the initial time.
+// place when the station table knows it) and the initial time (in the zone
+// of local times when one is set).
 void header(const char *name, const char *id, Date run) {
   char label[80], station[96];
-  DATE_make_label(&run, label);
+  DATE_make_zone_label(&run, label, sizeof label);
   MOS_station_label(id, station, sizeof station);
   MESS_print(M_PRINT, "  %s data for %s\nInitial time: %s\n\n", name, station, label);
 }
@@ -133,25 +134,33 @@ Family family_of(int code) {
   }
 }
 
+// The printer of a report for output form `form` (not the compact line).
+template <typename Report>
+using Printer = int (*)(Date *, Report *);
+template <typename Report>
+Printer<Report> printer(int form, Printer<Report> table, Printer<Report> json, Printer<Report> csv) {
+  return form == MOS_FORM_JSON ? json : form == MOS_FORM_CSV ? csv : table;
+}
+
 // Every station of the file, in the chosen form (not the compact line).
 bool every_station(Date *date, Family f, int form) {
-  bool json = form == MOS_FORM_JSON;
   switch (f) {
-    case Family::Station: return all_stations(date, MOS_read, json ? MOS_json : table_station);
-    case Family::Upper: return all_stations(date, MOSU_read, json ? MOSU_json : table_upper);
-    case Family::Extended: return all_stations(date, MOSM_read, json ? MOSM_json : table_extended);
-    case Family::Grid: return all_stations(date, MOSG_read, json ? MOSG_json : table_grid);
+    case Family::Station: return all_stations(date, MOS_read, printer(form, table_station, MOS_json, MOS_csv));
+    case Family::Upper: return all_stations(date, MOSU_read, printer(form, table_upper, MOSU_json, MOSU_csv));
+    case Family::Extended: return all_stations(date, MOSM_read, printer(form, table_extended, MOSM_json, MOSM_csv));
+    case Family::Grid: return all_stations(date, MOSG_read, printer(form, table_grid, MOSG_json, MOSG_csv));
     default: return false;
   }
 }
 
 bool station(Date *date, Family f, int form, const char *id) {
-  bool json = form == MOS_FORM_JSON;
   switch (f) {
-    case Family::Station: return one_station(date, id, MOS_get_station, json ? MOS_json : table_station);
-    case Family::Upper: return one_station(date, id, MOSU_get_station, json ? MOSU_json : table_upper);
-    case Family::Extended: return one_station(date, id, MOSM_get_station, json ? MOSM_json : table_extended);
-    case Family::Grid: return one_station(date, id, MOSG_get_station, json ? MOSG_json : table_grid);
+    case Family::Station:
+      return one_station(date, id, MOS_get_station, printer(form, table_station, MOS_json, MOS_csv));
+    case Family::Upper: return one_station(date, id, MOSU_get_station, printer(form, table_upper, MOSU_json, MOSU_csv));
+    case Family::Extended:
+      return one_station(date, id, MOSM_get_station, printer(form, table_extended, MOSM_json, MOSM_csv));
+    case Family::Grid: return one_station(date, id, MOSG_get_station, printer(form, table_grid, MOSG_json, MOSG_csv));
     default: return false;
   }
 }
@@ -195,6 +204,7 @@ int MOS_output(Date *date, const char *ids, int form) {
   if (!ids) ids = "";
   out.printed = 0;
   if (date) out.date = *date;
+  if (form == MOS_FORM_CSV) MOS_csv_begin(code);  // the header, fixed before the first station
 
   std::vector<std::string> list;
   if (stricmp(ids, "all") == 0) {

@@ -157,6 +157,10 @@ Date valid_time(int64_t base, int64_t offset) {
   return v;
 }
 
+// The blanks a table's heading needs after "TIME" for a TIME cell wider
+// than the UTC one.
+const char *time_pad() { return MOS_time_width() > 6 ? "     " : ""; }
+
 // The cover column's text of a cloud letter, or null for none.
 const char *cover_text(int cover) {
   switch (cover) {
@@ -171,8 +175,26 @@ const char *cover_text(int cover) {
 
 }  // namespace
 
+int MOS_time_width() { return DATE_zone_set() ? 11 : 6; }
+
+int MOS_time_cell(int64_t secs, char *cell, size_t size) {
+  int width = MOS_time_width();
+  Date v;
+  char abbr[16], text[40] = "";
+  if (DATE_get_zonedate(secs, &v, abbr, sizeof abbr, nullptr) == 0) {
+    if (!DATE_zone_set())
+      snprintf(text, sizeof text, "%2d/%2.2dZ", v.day, v.hour);
+    else if (v.min != 0)
+      snprintf(text, sizeof text, "%2d/%2.2d%2.2d %s", v.day, v.hour, v.min, abbr);
+    else
+      snprintf(text, sizeof text, "%2d/%2.2d %s", v.day, v.hour, abbr);
+  }
+  snprintf(cell, size, "%-*s", width, text);
+  return 0;
+}
+
 int MOS_print(Date *date, MOS_report *report) {
-  MESS_print(M_PRINT, " HOUR   TIME   TEMP DEW  DIR SPD  CIL COV  VIS  WX  MX/MN");
+  MESS_print(M_PRINT, " HOUR   TIME%s   TEMP DEW  DIR SPD  CIL COV  VIS  WX  MX/MN", time_pad());
   MESS_print(M_OUT4, "  POP6");
   MESS_print(M_PRINT, " POP12");
   MESS_print(M_OUT4, "  POT6");
@@ -181,6 +203,9 @@ int MOS_print(Date *date, MOS_report *report) {
   MESS_print(M_OUT3, " PST12");
   MESS_print(M_OUT4, " SNW6");
   MESS_print(M_PRINT, " SNOW");
+  // The flight category last, for the families with ceilings and visibilities.
+  bool flight = MOS_flight_rows(report);
+  if (flight) MESS_print(M_PRINT, "  FLT");
   MESS_print(M_PRINT, "\n");
 
   int64_t base = DATE_num_sec(date);
@@ -190,8 +215,9 @@ int MOS_print(Date *date, MOS_report *report) {
   for (int i = 0; i < num; i++) {
     // Without "full": every six hours (every 24 for the twelve-hourly families).
     if (!opts.every_slot && (twelve_hourly ? i % 2 != 0 : r.hour[i] % 6 != 0)) continue;
-    Date v = valid_time(base, int64_t(r.hour[i]) * 3600);
-    MESS_print(M_PRINT, " %3d   %2d/%2.2dZ  ", r.hour[i], v.day, v.hour);
+    char cell[40];
+    MOS_time_cell(base + int64_t(r.hour[i]) * 3600, cell, sizeof cell);
+    MESS_print(M_PRINT, " %3d   %s  ", r.hour[i], cell);
     print_int(M_PRINT, r.t[i], " %3d ", "   - ", "     ");
     print_int(M_PRINT, r.td[i], "%3d ", "  - ", "    ");
     print_int(M_PRINT, r.w_dir[i], " %3d ", "   - ", "     ");
@@ -222,13 +248,20 @@ int MOS_print(Date *date, MOS_report *report) {
     print_float(M_OUT4, snow6, snow6 != QEL_MISS, " %3.0f ", "   - ", "     ");
     float snow12 = MOS_snow12(report, i);
     print_float(M_PRINT, snow12, snow12 != QEL_MISS, " %3.0f ", "   - ", "     ");
+    if (flight) {
+      const char *flt = MOS_flight_text(MOS_flight_slot(report, i));
+      if (flt)
+        MESS_print(M_PRINT, " %4s", flt);
+      else
+        MESS_print(M_PRINT, "%s", opts.miss_dash ? "    -" : "     ");
+    }
     MESS_print(M_PRINT, "\n");
   }
   return 0;
 }
 
 int MOSU_print(Date *date, MOSU_report *report) {
-  MESS_print(M_PRINT, " HOUR   TIME    PSL   PREC  DIR  SPD  THK    LI  VERT");
+  MESS_print(M_PRINT, " HOUR   TIME%s    PSL   PREC  DIR  SPD  THK    LI  VERT", time_pad());
   MESS_print(M_OUT3, "  T1  T2  T3");
   MESS_print(M_PRINT, "\n");
 
@@ -237,8 +270,9 @@ int MOSU_print(Date *date, MOSU_report *report) {
   float total = 0;
   int rows = MOSU_rows(report);
   for (int row = 0; row < rows; row++) {
-    Date v = valid_time(base, int64_t(r.hour[row]) * 3600);
-    MESS_print(M_PRINT, "  %2d   %2d/%2.2dZ  ", r.hour[row], v.day, v.hour);
+    char cell[40];
+    MOS_time_cell(base + int64_t(r.hour[row]) * 3600, cell, sizeof cell);
+    MESS_print(M_PRINT, "  %2d   %s  ", r.hour[row], cell);
     print_int(M_PRINT, r.psl[row], " %4d ", "    - ", "      ");
     print_float(M_PRINT, r.prec[row] / 100.0f, r.prec[row] != QEL_MISS, " %4.2f ", "    - ", "      ");
     print_int(M_PRINT, r.dir[row], " %3d ", "   - ", "     ");

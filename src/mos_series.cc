@@ -11,7 +11,10 @@
 // ceiling 1-2 LIFR (below 500 ft), 3 IFR (500 to 900), 4 MVFR (1,000 to
 // 2,900), 5-7 VFR (3,000 to 7,500 and above: its 3,000 ft lower bound
 // counts as VFR), visibility 1-2 LIFR (below 1 mi), 3 IFR (1 to below 3),
-// 4 MVFR (3 to 5), 5 VFR (above 5). NBM gives feet and miles.
+// 4 MVFR (3 to 5), 5 VFR (above 5). NBM gives feet and miles. An
+// unlimited ceiling counts as above 3,000 ft; with one of the two missing
+// the other decides. The twelve-hourly families (MRF, GFSX, NBE, NBX) have
+// a category only where the report carries both rows.
 
 #include <cstring>
 #include <initializer_list>
@@ -111,14 +114,15 @@ const char *MOS_flight_text(int flight) {
 
 int MOS_flight_of(float ceiling_ft, bool unlimited, float visibility_mi) {
   int c = MOS_FLT_NONE, v = MOS_FLT_NONE;
+  // A negative ceiling or visibility is no value a bulletin means: not given.
   if (unlimited)
     c = MOS_FLT_VFR;
-  else if (ceiling_ft != kMiss)
+  else if (ceiling_ft != kMiss && ceiling_ft >= 0)
     c = ceiling_ft < 500     ? MOS_FLT_LIFR
         : ceiling_ft < 1000  ? MOS_FLT_IFR
         : ceiling_ft <= 3000 ? MOS_FLT_MVFR
                              : MOS_FLT_VFR;
-  if (visibility_mi != kMiss)
+  if (visibility_mi != kMiss && visibility_mi >= 0)
     v = visibility_mi < 1    ? MOS_FLT_LIFR
         : visibility_mi < 3  ? MOS_FLT_IFR
         : visibility_mi <= 5 ? MOS_FLT_MVFR
@@ -126,14 +130,32 @@ int MOS_flight_of(float ceiling_ft, bool unlimited, float visibility_mi) {
   return worse(c, v);
 }
 
+int MOS_flight_rows(const MOS_report *r) {
+  if (!r) return 0;
+  if (r->model != MOS_MRF && r->model != MOS_GFSX) return 1;
+  bool cig = false, vis = false;
+  for (int i = 0; i < MOS_SLOTS; i++) {
+    cig = cig || r->hght[i] != QEL_MISS;
+    vis = vis || r->vis[i] != QEL_MISS;
+  }
+  return cig && vis ? 1 : 0;
+}
+
 int MOS_flight_slot(const MOS_report *r, int ind) {
-  if (!r || ind < 0 || ind >= MOS_SLOTS || r->model == MOS_MRF || r->model == MOS_GFSX) return MOS_FLT_NONE;
+  if (!r || ind < 0 || ind >= MOS_SLOTS || !MOS_flight_rows(r)) return MOS_FLT_NONE;
   return from_categories(r->hght[ind], r->vis[ind], r->model == MOS_NGM);
+}
+
+int MOSG_flight_rows(const MOSG_report *r) {
+  const GridProduct *p = r ? grid_product(r->model) : nullptr;
+  if (!p) return 0;
+  bool cig = grid_row(*r, "CIG") != nullptr, vis = grid_row(*r, "VIS") != nullptr;
+  return (p->step >= 12 ? cig && vis : cig || vis) ? 1 : 0;
 }
 
 int MOSG_flight(const MOSG_report *r, int col) {
   const GridProduct *p = r ? grid_product(r->model) : nullptr;
-  if (!p || col < 0 || col >= r->ncols) return MOS_FLT_NONE;
+  if (!p || col < 0 || col >= r->ncols || !MOSG_flight_rows(r)) return MOS_FLT_NONE;
   const MOSG_row *cig = grid_row(*r, "CIG"), *vis = grid_row(*r, "VIS");
   if (p->lamp) {
     return from_categories(cig ? cig->cell[col].num : QEL_MISS, vis ? vis->cell[col].num : QEL_MISS, false);

@@ -69,6 +69,27 @@ int DATE_monday_julian(int year, int month, int day, int *jday);
 int DATE_make_label(Date *date, char *label);
 /// Month number 1 to 12 of a month name, or 0.
 int DATE_decode_month(const char *str);
+/// Sets the zone of local times: an IANA zone name ("America/New_York")
+/// that the zone database holds (TZDIR, else /usr/share/zoneinfo), or
+/// "local" for the machine's zone (TZ as the environment gives it); null or
+/// "" sets none. 1 when a zone is set, 0 for none, -1 for a name the
+/// database does not hold (none is set then). Local times follow the
+/// zone's daylight saving.
+int DATE_set_zone(const char *zone);
+/// 1 when a zone of local times is set, else 0.
+int DATE_zone_set();
+/// Breaks `secs` down into `date` in the zone of local times (UTC when none
+/// is set), with the zone's abbreviation at that time ("CDT"; "UTC") in
+/// `abbr` (`size` bytes, may be null) and its offset east of UTC in seconds
+/// in *offset (may be null). Returns 0, or -1 (all fields unset, "") for a
+/// time the system cannot break down.
+int DATE_get_zonedate(int64_t secs, Date *date, char *abbr, size_t size, int32_t *offset);
+/// DATE_make_label in the zone of local times when one is set and the
+/// record names an hour: its time and abbreviation, the UTC time in
+/// brackets, then its date ("19 CST [00Z] 31 DEC 13"; the 12-hour style of
+/// qeltz applies), cut to `size` bytes. Without a zone, or an hour,
+/// DATE_make_label's label (`size` at least 32). 0, or -1 for a null buffer.
+int DATE_make_zone_label(Date *date, char *label, size_t size);
 
 // ---------------------------------------------------------------------------
 // Message levels (mess.cc)

@@ -273,6 +273,15 @@ int MOS_get_print_options(int *full, int *miss_dash);
 /// Rows of an upper-air report to show: 9 (hours 0 to 48), and the later
 /// rows of the longer runs up to the last one read.
 int MOSU_rows(const MOSU_report *report);
+/// Characters of a table's TIME cell: 6 in UTC ("31/19Z"), 11 with a zone
+/// of local times ("31/13 CST  ").
+int MOS_time_width();
+/// Writes the TIME cell of valid time `secs` (seconds since 1970 UTC) into
+/// `cell`, padded to MOS_time_width: the day and hour in UTC with "Z", or,
+/// with a zone of local times set, in that zone with its abbreviation (the
+/// minutes too in a zone off UTC by part of an hour: "31/0530 IST"). A time
+/// that cannot be broken down gives blanks. Returns 0.
+int MOS_time_cell(int64_t secs, char *cell, size_t size);
 /// Prints the station table for initial time `date`. Returns 0.
 int MOS_print(Date *date, MOS_report *report);
 /// Prints the upper-air table. Returns 0.
@@ -311,13 +320,23 @@ const char *MOS_flight_text(int flight);
 /// The flight category of a ceiling in feet (QEL_MISS: none given;
 /// `unlimited`: no ceiling, above 3,000 ft) and a visibility in miles
 /// (QEL_MISS: none): the worse of the two; one missing, the other decides.
+/// A negative ceiling or visibility counts as not given.
 int MOS_flight_of(float ceiling_ft, bool unlimited, float visibility_mi);
+/// 1 when the report's family has a flight category: every three-hourly
+/// family; MRF and GFSX only where the report carries both a ceiling and a
+/// visibility category. Else 0.
+int MOS_flight_rows(const MOS_report *report);
 /// The flight category of slot `ind` from its ceiling and visibility
-/// categories (the NGM's own tables, the GFS ones for the others); NONE for
-/// the twelve-hourly families.
+/// categories (the NGM's own tables, the GFS ones for the others); NONE
+/// where MOS_flight_rows is 0.
 int MOS_flight_slot(const MOS_report *report, int ind);
+/// 1 when the grid block holds the rows of a flight category: a CIG or a
+/// VIS row, and both in the twelve-hourly products (NBE, NBX). Else 0
+/// (always for NBP, whose rows carry statistics).
+int MOSG_flight_rows(const MOSG_report *report);
 /// The flight category of column `col` of a grid report (NBM feet and
-/// miles, LAMP categories); NONE where the product gives neither.
+/// miles, LAMP categories); NONE where the product gives neither, or where
+/// MOSG_flight_rows is 0.
 int MOSG_flight(const MOSG_report *report, int col);
 /// The series of a station report for initial time `run` (slots with a
 /// forecast hour, in order). Returns 1.
@@ -361,11 +380,33 @@ int MOSU_json(Date *date, MOSU_report *report);
 int MOSM_json(Date *date, MOSM_report *report);
 /// As MOS_json, for the fixed-grid products (NBM, LAMP).
 int MOSG_json(Date *date, MOSG_report *report);
+
+// ---------------------------------------------------------------------------
+// CSV output (mos_csv.cc; the lines by mos_json.cc and mos_json_grid.cc)
+
+/// Fixes the CSV header of the family of model `code`: station, model,
+/// run, then the keys of the family's JSON rows ("hour", "valid", ...; for
+/// the fixed-grid products every row of the product's table, for NBP with
+/// every statistic; a pair as two columns, temp_f_1 and temp_f_2). It is
+/// printed before the first line. 1, or 0 for a code of no family.
+int MOS_csv_begin(int code);
+/// Prints one station's CSV lines, one per column slot, under the header of
+/// MOS_csv_begin (printed first when no station was); the values as JSON
+/// gives them, null as an empty field. Returns 0.
+int MOS_csv(Date *date, MOS_report *report);
+/// As MOS_csv, for the upper-air family.
+int MOSU_csv(Date *date, MOSU_report *report);
+/// As MOS_csv, for the extended-range family (a line per day).
+int MOSM_csv(Date *date, MOSM_report *report);
+/// As MOS_csv, for the fixed-grid products; a row that the header lacks
+/// (one that no table knows) is left out and named once in a warning.
+int MOSG_csv(Date *date, MOSG_report *report);
+
 /// Output forms of MOS_output.
 constexpr int MOS_FORM_TABLE = 0;  // the forecast table with its header
 constexpr int MOS_FORM_JSON = 1;   // JSON Lines
 constexpr int MOS_FORM_ZIM = 2;    // the compact "zim_fore" line
-constexpr int MOS_FORM_CSV = 3;    // comma-separated values (a comparison of models)
+constexpr int MOS_FORM_CSV = 3;    // CSV: a header, then a line per station and column (comparison: per time and model)
 /// Prints the stations `ids` (one, several separated by commas in that
 /// order, or "all": every station of the family in file order) of the
 /// bulletin file of `date` in output form `form` (mos_output.cc), naming

@@ -122,10 +122,11 @@ enum res_type {
   RES_text_path = 112,
   RES_model_path = 113,
   RES_sat_path = 114,
+  RES_time_zone = 115,
 };
 
-/// The number of resource identifiers (0 to 114).
-constexpr int RES_COUNT = 115;
+/// The number of resource identifiers (0 to 115).
+constexpr int RES_COUNT = 116;
 
 /// Value converters applied to the merged resource values.
 enum DEF_convert {

@@ -209,6 +209,7 @@ const CatEntry kCatalogue[] = {
     {RES_text_path, "text_path", "tp", 0, "qeltext", CV_path},
     {RES_model_path, "model_path", "mp", 0, "qelmpath", CV_path},
     {RES_sat_path, "sat_path", "sp", 0, "qelsat", CV_path},
+    {RES_time_zone, "time_zone", "tz", 0, "qelzone", CV_string},
 };
 
 // ---------------------------------------------------------------------------

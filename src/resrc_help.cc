@@ -57,6 +57,7 @@ const HelpEntry kHelp[] = {
     {RES_identifier, "-id ident", "Specific station identifier", {}},
     {RES_variable, "-va var", "Variable to be plotted or contoured", {}},
     {RES_parameter, "-pa param[,...]", "Program parameters", {}},
+    {RES_time_zone, "-tz zone", "Time zone of the times shown (America/New_York, local)", {}},
     {RES_filename, "file", "Input file name", {}},
 
     {RES_background, "-bg color", "Background color", {}},

@@ -1,7 +1,13 @@
 // Tests of the date module: seconds and their normalisation, day of year,
-// month names and the display labels with and without a zone.
+// month names, the display labels with and without a zone, and the zone
+// of local times.
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "qel.h"
 #include "test_util.h"
@@ -171,4 +177,56 @@ TEST(DatePrint, PrintsTheFieldsAtTheGivenLevel) {
   EXPECT_EQ(o.out, "2026/3/7 12:05:09\n");
   o = qeltest::capture([&] { DATE_print(M_DEBUG, &d); });
   EXPECT_EQ(o.out, "");
+}
+
+TEST(DateZone, IanaNamesTheMachinesZoneAndUnknownNames) {
+  // In a child: the zone goes into the process's TZ.
+  auto o = qeltest::run_child([] {
+    setenv("TZ", "Asia/Tokyo", 1);  // the machine's zone, for "local"
+    auto show = [](int64_t secs) {
+      Date d;
+      char abbr[16];
+      int32_t off;
+      DATE_get_zonedate(secs, &d, abbr, sizeof abbr, &off);
+      printf("%02d:%02d %s %d|", d.hour, d.min, abbr, off);
+    };
+    auto zone_label = [](Date d) {
+      char buf[80];
+      DATE_make_zone_label(&d, buf, sizeof buf);
+      printf("%s|", buf);
+    };
+    show(1615705199);  // 2021-03-14 06:59:59Z: no zone is UTC
+    int set = DATE_set_zone("America/New_York");
+    printf("%d %d\n", set, DATE_zone_set());
+    show(1615705199), show(1615705200);  // the last second of EST, the first of EDT
+    show(1636264799), show(1636264800);  // 2021-11-07 05:59:59Z and 06:00Z: EDT, then EST again
+    zone_label(make(2014, 1, 1, 0, QEL_MISS)), zone_label(make(2014, 1, 1, 0, 30));
+    zone_label(make(2014, 1, 1, QEL_MISS));          // no hour: the date as it is
+    printf("\n%d ", DATE_set_zone("Asia/Kolkata"));  // half an hour off: the minutes always
+    zone_label(make(2014, 1, 1, 0, QEL_MISS));
+    printf("\n%d ", DATE_set_zone("local"));
+    show(1615705200);
+    // Names the database does not hold: no zone, the labels of UTC.
+    for (const char *bad : {"Mars/Olympus", "../../etc/passwd", "/usr/share/zoneinfo/UTC", "America", ".hidden", ""}) {
+      set = DATE_set_zone(bad);
+      printf("\n%s %d %d", bad, set, DATE_zone_set());
+    }
+    printf(" ");
+    zone_label(make(2014, 1, 1, 0, QEL_MISS));
+    show(1615705200);
+    fflush(stdout);
+    _exit(0);
+  });
+  EXPECT_EQ(o.out,
+            "06:59 UTC 0|1 1\n"
+            "01:59 EST -18000|03:00 EDT -14400|01:59 EDT -14400|01:00 EST -18000|"
+            "19 EST [00Z] 31 DEC 13|1930 EST [0030Z] 31 DEC 13| 1 JAN 14|\n"
+            "1 0530 IST [0000Z]  1 JAN 14|\n"
+            "1 16:00 JST 32400|\n"
+            "Mars/Olympus -1 0\n"
+            "../../etc/passwd -1 0\n"
+            "/usr/share/zoneinfo/UTC -1 0\n"
+            "America -1 0\n"
+            ".hidden -1 0\n"
+            " 0 0 00Z  1 JAN 14|07:00 UTC 0|");
 }

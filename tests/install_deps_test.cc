@@ -77,21 +77,21 @@ TEST(InstallDeps, InstallsWhatIsMissingOrNamesTheCommand) {
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out + o.err, "");
 
-  // The test set adds the fuzzing compiler. Not root, no sudo: one line naming the command, status 1.
+  // The test set adds the fuzzing compiler and the zone database. Not root, no sudo: one line naming the command, status 1.
   o = m.run("1000", "no", {"test"});
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.out, "");
   EXPECT_EQ(o.err,
-            "install-deps: missing packages: clang libclang-rt-dev; run: sudo apt-get install -y clang "
-            "libclang-rt-dev\n");
+            "install-deps: missing packages: clang libclang-rt-dev tzdata; run: sudo apt-get install -y clang "
+            "libclang-rt-dev tzdata\n");
 
   // Not root, sudo without a password, lists present: sudo it is, without an update.
   m.dir.write("lists/deb_bookworm_main_binary-amd64_Packages.lz4", "");
   o = m.run("1000", "ok", {"--dry-run", "test"});
-  EXPECT_EQ(o.out, "would run: sudo -n apt-get install -y clang libclang-rt-dev\n");
+  EXPECT_EQ(o.out, "would run: sudo -n apt-get install -y clang libclang-rt-dev tzdata\n");
   o = m.run("1000", "ok", {"test"});
   EXPECT_EQ(o.status, 0) << o.err;
-  EXPECT_NE(m.log().find("\napt-get install -y -q clang libclang-rt-dev\n"), std::string::npos) << m.log();
+  EXPECT_NE(m.log().find("\napt-get install -y -q clang libclang-rt-dev tzdata\n"), std::string::npos) << m.log();
 
   o = m.run("0", "no", {"everything"});
   EXPECT_EQ(o.status, 2);

@@ -179,10 +179,11 @@ TEST(GridProducts, RunsOfADayAndMissingStations) {
 
 TEST(GridProducts, BadInputGetsAClearResult) {
   // A hand-made NBS block: a row longer and one shorter than the grid, fields
-  // that are no numbers, a row no table knows, values touching, and a
-  // missing time row in a second block (the product's own grid then, hours
-  // unknown); a third block has no date on its station line (the file's
-  // date gives the run) and only its time rows.
+  // that are no numbers, a row no table knows, values touching (a ceiling of
+  // -800 ft gives no flight category), and a missing time row in a second
+  // block (the product's own grid then, hours unknown); a third block has no
+  // date on its station line (the file's date gives the run) and only its
+  // time rows.
   const std::string text =
       "KAAA    NBM V4.0 NBS GUIDANCE    4/07/2021  1200 UTC\n"
       "UTC  18 21 00 03\n"
@@ -206,11 +207,11 @@ TEST(GridProducts, BadInputGetsAClearResult) {
   EXPECT_EQ(o.out,
             "{\"station\":\"KAAA\",\"name\":null,\"state\":null,\"lat\":null,\"lon\":null,\"elevation_m\":null,\"model\":\"nbs\",\"product\":null,\"run\":\"2021-04-07T12:00:00Z\",\"version\":\"4.0\","
             "\"forecasts\":[{\"hour\":6,\"valid\":\"2021-04-07T18:00:00Z\",\"temp_f\":69,\"dewpoint_f\":57,"
-            "\"wind_speed_kt\":null,\"xyz\":1,\"ceiling_ft\":\"unlimited\"},{\"hour\":9,\"valid\":\"2021-04-07T21:00:"
-            "00Z\",\"temp_f\":68,\"dewpoint_f\":58,\"wind_speed_kt\":null,\"xyz\":2,\"ceiling_ft\":\"unlimited\"},{"
+            "\"wind_speed_kt\":null,\"xyz\":1,\"ceiling_ft\":\"unlimited\",\"flight_category\":\"VFR\"},{\"hour\":9,\"valid\":\"2021-04-07T21:00:"
+            "00Z\",\"temp_f\":68,\"dewpoint_f\":58,\"wind_speed_kt\":null,\"xyz\":2,\"ceiling_ft\":\"unlimited\",\"flight_category\":\"VFR\"},{"
             "\"hour\":12,\"valid\":\"2021-04-08T00:00:00Z\",\"temp_f\":65,\"dewpoint_f\":null,\"wind_speed_kt\":null,"
-            "\"xyz\":\"AB\",\"ceiling_ft\":2700},{\"hour\":15,\"valid\":\"2021-04-08T03:00:00Z\",\"temp_f\":61,"
-            "\"dewpoint_f\":null,\"wind_speed_kt\":7,\"xyz\":4,\"ceiling_ft\":-800}]}\n"
+            "\"xyz\":\"AB\",\"ceiling_ft\":2700,\"flight_category\":\"MVFR\"},{\"hour\":15,\"valid\":\"2021-04-08T03:00:00Z\",\"temp_f\":61,"
+            "\"dewpoint_f\":null,\"wind_speed_kt\":7,\"xyz\":4,\"ceiling_ft\":-800,\"flight_category\":null}]}\n"
             "{\"station\":\"KBBB\",\"name\":null,\"state\":null,\"lat\":null,\"lon\":null,\"elevation_m\":null,\"model\":\"nbs\",\"product\":null,\"run\":\"2021-04-07T12:00:00Z\",\"version\":\"4.0\","
             "\"forecasts\":[{\"hour\":null,\"valid\":null,\"temp_f\":50},{\"hour\":null,\"valid\":null,\"temp_f\":51}]}\n"
             "{\"station\":\"KCCC\",\"name\":null,\"state\":null,\"lat\":null,\"lon\":null,\"elevation_m\":null,\"model\":\"nbs\",\"product\":null,\"run\":\"2021-04-08T00:00:00Z\",\"version\":\"4.0\","

@@ -234,9 +234,9 @@ TEST(MosPrint, TableLineColumns) {
   r.ext_t[2] = 12, r.qsf12[2] = 2, r.vis[2] = 5;
   std::string table = printed(r);
   EXPECT_EQ(table.substr(0, table.find('\n') + 1),
-            " HOUR   TIME   TEMP DEW  DIR SPD  CIL COV  VIS  WX  MX/MN POP12 SNOW\n");
-  EXPECT_EQ(line_for(table, 6), "   6    7/18Z    45  30  270  12    7 OVC 0.8     F                 \n");
-  EXPECT_EQ(line_for(table, 12), "  12    8/00Z    -5                   CLR  10    S+   12    70    2 \n");
+            " HOUR   TIME   TEMP DEW  DIR SPD  CIL COV  VIS  WX  MX/MN POP12 SNOW  FLT\n");
+  EXPECT_EQ(line_for(table, 6), "   6    7/18Z    45  30  270  12    7 OVC 0.8     F                  LIFR\n");
+  EXPECT_EQ(line_for(table, 12), "  12    8/00Z    -5                   CLR  10    S+   12    70    2   IFR\n");
   // Every other slot by default: hours 6, 12, ..., 60.
   EXPECT_EQ(line_for(table, 9), "");
   EXPECT_NE(line_for(table, 60), "");
@@ -250,17 +250,17 @@ TEST(MosPrint, FullDashesAndOptionalColumns) {
   MOS_set_print_options(1, 1);
   std::string table = printed(r);
   EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1 + 21);
-  EXPECT_EQ(line_for(table, 9), "   9    7/21Z     -   -    -   -    -   -   -     -    -     -    - \n");
+  EXPECT_EQ(line_for(table, 9), "   9    7/21Z     -   -    -   -    -   -   -     -    -     -    -     -\n");
   EXPECT_NE(line_for(table, 72), "");
 
   MESS_set_str("print,+out3,+out4");
   table = printed(r);
   EXPECT_EQ(
       table.substr(0, table.find('\n') + 1),
-      " HOUR   TIME   TEMP DEW  DIR SPD  CIL COV  VIS  WX  MX/MN  POP6 POP12  POT6 POT12  PST6 PST12 SNW6 SNOW\n");
+      " HOUR   TIME   TEMP DEW  DIR SPD  CIL COV  VIS  WX  MX/MN  POP6 POP12  POT6 POT12  PST6 PST12 SNW6 SNOW  FLT\n");
   EXPECT_EQ(
       line_for(table, 6),
-      "   6    7/18Z     -   -    -   -    -   -   -     -    -     5     -     3     4     1     2    -    - \n");
+      "   6    7/18Z     -   -    -   -    -   -   -     -    -     5     -     3     4     1     2    -    -     -\n");
   MOS_set_print_options(0, 0);
 }
 

@@ -110,14 +110,15 @@ TEST_F(Bulletins, MissingRowAndWinterWeather) {
   // No temperature row: the TEMP column is blank, everything else is read.
   EXPECT_NE(o.out.find("\n   6    1/06Z        17  300   5      CLR  10"), std::string::npos) << o.out;
 
-  // Precipitation types from the "TYP" row reach the weather column.
+  // Precipitation types from the "TYP" row reach the weather column; the
+  // flight category is the worse of ceiling and visibility (36: CIG 2, VIS 5).
   o = qelmos({"-mo", "gfs", "-id", "KWXX", "-pa", "full", "14010100"});
   const char *lines[] = {
-      "  12    1/12Z    31  26  340   4  250 BKN   6   ZR-                 \n",
-      "  18    1/18Z    33  29    0   0      CLR   6    ZR                 \n",
-      "  24    2/00Z    37  30  310   3  250 OVC  10   ZR+   40     0      \n",
-      "  36    2/12Z    28  25    0   0    3 OVC   4    R+   25     3      \n",
-      "  48    3/00Z    35  31  140   1   15 OVC 0.8    S-   37    15      \n",
+      "  12    1/12Z    31  26  340   4  250 BKN   6   ZR-                   VFR\n",
+      "  18    1/18Z    33  29    0   0      CLR   6    ZR                   VFR\n",
+      "  24    2/00Z    37  30  310   3  250 OVC  10   ZR+   40     0        VFR\n",
+      "  36    2/12Z    28  25    0   0    3 OVC   4    R+   25     3       LIFR\n",
+      "  48    3/00Z    35  31  140   1   15 OVC 0.8    S-   37    15        IFR\n",
   };
   for (const char *line : lines) EXPECT_NE(o.out.find(line), std::string::npos) << line << o.out;
 }
@@ -294,4 +295,80 @@ TEST(StationTable, HeaderAndJsonNameAKnownStationOnly) {
   ASSERT_EQ(o.out.substr(0, keed.size()), keed);
   const std::string keln = R"({"station":"KELN",)" + unknown + R"("model":"gfs",)";
   EXPECT_EQ(o.out.substr(keed.size(), keln.size()), keln);
+}
+
+TEST_F(Bulletins, LocalTimesThroughADaylightSavingChange) {
+  // KEED's block as the run of 00Z 13 March 2021: New York's clocks go
+  // forward at 07Z on the 14th, between hours 30 and 36.
+  dir.write("dst.txt", with_heading("gfs_mav_fous26_00z.txt", "1/01/2014  0000 UTC", "3/13/2021  0000 UTC"));
+  Output o = qelmos({"-mo", "gfs", "-id", "KEED", "-tz", "America/New_York", "dst.txt"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, expected("gfs_keed_new_york.txt"));
+  EXPECT_EQ(o.err, "");
+  o = qelmos({"-mo", "gfs", "-id", "KEED", "-tz", "America/New_York", "-ou", "json", "dst.txt"});
+  for (const char *times : {"\"valid\":\"2021-03-14T06:00:00Z\",\"valid_local\":\"2021-03-14T01:00:00-05:00\",",
+                            "\"valid\":\"2021-03-14T12:00:00Z\",\"valid_local\":\"2021-03-14T08:00:00-04:00\","})
+    EXPECT_NE(o.out.find(times), std::string::npos) << times;
+
+  // An unknown zone: a warning, and the table of UTC times.
+  std::string utc = qelmos({"-mo", "gfs", "-id", "KEED", "dst.txt"}).out;
+  o = qelmos({"-mo", "gfs", "-id", "KEED", "-tz", "Mars/Olympus", "dst.txt"});
+  EXPECT_EQ(o.out, utc);
+  EXPECT_EQ(o.err,
+            "unknown time zone 'Mars/Olympus' (an IANA name such as America/New_York, or local): times stay in UTC\n");
+
+  // The zone from its own environment variable, and the machine's zone
+  // (TZ): a LAMP run keeps its minutes, a grid table's TIME column widens.
+  o = run_qelmos({"-nc", "/dev/null", "-id", "PHBK", data_file("lav_feed_2020071012.txt")}, "",
+                 {"qelzone=Pacific/Honolulu"});
+  EXPECT_EQ(o.out.substr(0, o.out.find("\n   2 ")),
+            "  GFS LAMP LAV data for PHBK\nInitial time: 0230 HST [1230Z] 10 JUL 20\n\n"
+            " HOUR   TIME        COV CIL VIS OBV  FLT\n"
+            "   1   10/03 HST    BKN  50  10   N  VFR");
+  o = run_qelmos({"-nc", "/dev/null", "-tz", "local", "-id", "PHBK", data_file("lev_feed_2020071312.txt")}, "",
+                 {"TZ=Asia/Tokyo"});
+  EXPECT_NE(o.out.find("Initial time: 2130 JST [1230Z] 13 JUL 20\n"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("\n  27   15/00 JST    250  10   N  VFR\n"), std::string::npos) << o.out;
+}
+
+TEST_F(Bulletins, SeveralStationsInTablesAndCompactLines) {
+  // Every station in file order, each table after a blank line.
+  place("gfs_mav_fous26_00z.txt", "14010100");
+  Output o = qelmos({"-mo", "gfs", "-id", "all", "14010100"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, expected("gfs_keed.txt") + "\n" + expected("gfs_keln.txt"));
+  // A list in its order; a missing station is named and makes the status 30.
+  o = qelmos({"-mo", "gfs", "-id", "keln,KXXX,KEED", "14010100"});
+  EXPECT_EQ(o.status, 30);
+  EXPECT_EQ(o.out, expected("gfs_keln.txt") + "\n" + expected("gfs_keed.txt"));
+  EXPECT_EQ(o.err, "KXXX: No data found!\n");
+
+  // Compact lines, one a station (the reference station's own included).
+  place("gfs_mav_with_kind.txt", "14010100");
+  o = qelmos({"-mo", "gfs", "-id", "all", "-ou", "zim_fore", "14010100"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out,
+            "40 25 37 0 3 15 7 1 68 48 68 2 1 2\n"     // KEED
+            "40 25 37 0 3 15 7 1 40 25 37 0 3 15\n"    // KELN
+            "40 25 37 0 3 15 7 1 40 25 37 0 3 15\n");  // KIND
+  o = qelmos({"-mo", "gfs", "-id", "KXXX,KEED", "-ou", "zim_fore", "14010100"});
+  EXPECT_EQ(o.status, 30);
+  EXPECT_EQ(o.out, "40 25 37 0 3 15 7 1 68 48 68 2 1 2\n");
+  EXPECT_EQ(o.err, "KXXX: No data found!\n");
+
+  // The upper air's pairs: every station, the missing right half of the last
+  // pair left out; an extended-range file's compact lines.
+  place("ngm_fous_upper_air_handmade.txt", "26011500");
+  o = qelmos({"-mo", "ngm_ua", "-id", "all", "26011500"});
+  EXPECT_EQ(o.status, 0);
+  std::string heads;
+  for (size_t at = 0; (at = o.out.find("data for ", at)) != std::string::npos; at += 9)
+    heads += o.out.substr(at + 9, 4);
+  EXPECT_EQ(heads, "OMA\nDSM\nMSP\nINL\nFSD\n");
+  EXPECT_EQ(o.out.find(expected("ngm_ua_fsd.txt")), o.out.size() - expected("ngm_ua_fsd.txt").size());
+  place("mrf_extended_fous20_handmade.txt", "25112012");
+  o = qelmos({"-mo", "mrfx", "-id", "all", "-ou", "zim_fore", "25112012"});
+  EXPECT_EQ(o.out,
+            "29 45 27 5 6 11 0 9 39 51 42 55 35 20\n29 45 27 5 6 11 0 9 30 44 28 5 5 10\n"
+            "29 45 27 5 6 11 0 9 29 45 27 5 6 11\n29 45 27 5 6 11 0 9 32 45 30 15 10 5\n");
 }

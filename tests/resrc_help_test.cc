@@ -55,6 +55,7 @@ const char *const kToolHelp =
     " -id ident   Specific station identifier\n"
     " -va var     Variable to be plotted or contoured\n"
     " -pa param[,...]  Program parameters\n"
+    " -tz zone    Time zone of the times shown (America/New_York, local)\n"
     "Positional options...\n"
     " file...     Input file names\n"
     "See man qelmos and README.md for every option, value and file.\n";
