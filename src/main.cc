@@ -1,8 +1,9 @@
 // main.cc: the qelmos driver. It registers the resources the tool accepts,
 // answers a help request, prints the banner, selects the bulletin file and
 // the model, obtains the station identifier, retrieves that station's MOS
-// report and prints it as a forecast table or as the compact "zim_fore"
-// line. Exit status 0, or 30 when a station is not in the file.
+// report and prints it as a forecast table, the compact "zim_fore" line,
+// JSON or a meteogram. Exit status 0, 30 when a station is not in the
+// file, 2 when a meteogram cannot be made, 1 when one cannot be written.
 
 #include <cstring>
 
@@ -73,9 +74,14 @@ int main(int argc, char **argv) {
     form = MOS_FORM_ZIM;
   else if (output && stricmp(output, "json") == 0)
     form = MOS_FORM_JSON;
+  else if (output && stricmp(output, "png") == 0)
+    form = MOS_FORM_PNG;
+  else if (output && stricmp(output, "svg") == 0)
+    form = MOS_FORM_SVG;
   else if (is_set(output) && stricmp(output, "table") != 0)
-    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore, json)\n", output);
+    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore, json, png, svg)\n", output);
 
   if (form == MOS_FORM_TABLE) MESS_print(M_MESS, "Searching for: %s...\n", id_string);
-  QEL_exit(MOS_output(&datim, id_string, form) ? 0 : 30);
+  int result = MOS_output(&datim, id_string, form);
+  QEL_exit(result == 1 ? 0 : result == 0 ? 30 : result == MOS_OUT_WRITE ? 1 : 2);
 }
