@@ -436,7 +436,7 @@ void wind_panel(cairo_t *cr, const Frame &f, Box b) {
   }
   hi = std::min(hi, 400.0);
   double step = hi <= 20 ? 5 : hi <= 50 ? 10 : hi <= 100 ? 20 : 50;
-  Scale sc{-step, std::ceil((hi + step * 0.8) / step) * step, chart};  // room for the labels under zero
+  Scale sc{-step * 0.95, std::ceil((hi + step * 0.8) / step) * step, chart};  // room for the labels under zero
   scale_lines(cr, f, sc, sc.hi / step > 4 ? step * 2 : step);
 
   std::vector<Item> legend = {{kSpeed, kLine, "speed"}};
