@@ -10,6 +10,12 @@ CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEL_WERROR=ON
 PREFIX  ?= /usr/local
 BINDIR  ?= $(PREFIX)/bin
 MAN1DIR ?= $(PREFIX)/share/man/man1
+DATADIR ?= $(PREFIX)/share/qelmos
+# Where qelmos looks for the installed station table, compiled in: with
+# the usual layout the directory relative to the one above its own
+# (share/qelmos beside bin/), so that a staged (DESTDIR) or moved tree
+# finds its table; otherwise DATADIR itself.
+QEL_DATADIR = $(if $(and $(filter $(PREFIX)/bin,$(BINDIR)),$(filter $(PREFIX)/share/qelmos,$(DATADIR))),share/qelmos,$(DATADIR))
 # The installed programs: each is built by the CMake target of its name,
 # found in the build tree at <name>_BIN, and has its page <name>.1 here.
 PROGRAMS   = qelmos qelindex
@@ -28,25 +34,33 @@ build:
 build_targets = @test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null; \
 	cmake --build $(BUILD) -j $(JOBS) --target
 
-# The tool's main job on the sample bulletins in data/: a station's table.
+# The tool's main job on the sample bulletins in data/: a station's table
+# of today's guidance (the National Blend of Models' NBS for Des Moines).
 # Only the tool is built, not the test suite.
 run:
 	@tools/install-deps build
 	$(build_targets) qelmos
-	./$(BUILD)/qelmos -fp data -dp data -if gfs_mos -id KEED 14010100
+	./$(BUILD)/qelmos -fp data -dp data -if nbs_mos -id KDSM 21040712
 
+# The programs, their pages and the station table data/sao.cty. The
+# build is configured again only when the table's place changed.
 install:
 	@tools/install-deps build
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@grep -qx 'QEL_DATADIR:STRING=$(QEL_DATADIR)' $(BUILD)/CMakeCache.txt || \
+	  cmake -S . -B $(BUILD) -DQEL_DATADIR=$(QEL_DATADIR) >/dev/null
 	$(build_targets) $(PROGRAMS)
-	install -d $(DESTDIR)$(BINDIR) $(DESTDIR)$(MAN1DIR)
+	install -d $(DESTDIR)$(BINDIR) $(DESTDIR)$(MAN1DIR) $(DESTDIR)$(DATADIR)
 	$(foreach p,$(PROGRAMS),install -m 755 $($(p)_BIN) $(DESTDIR)$(BINDIR)/$(p) && \
 	  install -m 644 $(p).1 $(DESTDIR)$(MAN1DIR)/$(p).1 && ) true
+	install -m 644 data/sao.cty $(DESTDIR)$(DATADIR)/sao.cty
 
 uninstall:
-	rm -f $(foreach p,$(PROGRAMS),$(DESTDIR)$(BINDIR)/$(p) $(DESTDIR)$(MAN1DIR)/$(p).1)
+	rm -f $(foreach p,$(PROGRAMS),$(DESTDIR)$(BINDIR)/$(p) $(DESTDIR)$(MAN1DIR)/$(p).1) $(DESTDIR)$(DATADIR)/sao.cty
+	rmdir $(DESTDIR)$(DATADIR) 2>/dev/null || true
 
 # The whole suite, as a plain build and under the sanitizers, then the
-# three fuzz targets for 10 seconds each (skipped, with a message, where
+# four fuzz targets for 10 seconds each (skipped, with a message, where
 # clang cannot build them).
 test:
 	@tools/install-deps test
@@ -78,7 +92,8 @@ fuzz:
 	fuzz/build.sh
 
 # The README's meteogram pictures in docs/, one of each kind of family,
-# drawn from the samples of tests/data (MODEL:STATION:SAMPLE) at 1000 x 667.
+# drawn from the samples of tests/data (MODEL:STATION:SAMPLE) at 1000 x 667,
+# with the station table of data/.
 DOCS_PICTURES = nam:KFPK:nam_met_fous46_12z.txt gfsx:KY70:gfsx_mex_feus23_12z.txt \
 	nbs:KDSM:nbs_feed_v40_2021040712.txt nbe:KJFK:nbe_kjfk_v41_2023101705_stripped.txt \
 	nbp:KLAX:nbp_file_v50_2026092813.txt lav:PHHI:lav_feed_2020071012.txt
@@ -90,7 +105,7 @@ docs:
 	@for p in $(DOCS_PICTURES); do \
 	  set -- $$(echo $$p | tr : ' '); \
 	  echo "docs/meteogram_$$1.png ($$2, tests/data/$$3)"; \
-	  ./$(BUILD)/qelmos -nc /dev/null -mo $$1 -id $$2 -ou png -pa size=1000x667 \
+	  ./$(BUILD)/qelmos -fp data -nc /dev/null -mo $$1 -id $$2 -ou png -pa size=1000x667 \
 	    -of docs/meteogram_$$1.png tests/data/$$3 || exit 1; \
 	done
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang into fuzz-build/ (ignored by git):
-# the header matcher, the column scanner and the product reader.
+# the header matcher, the column scanner, the product reader and the
+# fixed-grid reader.
 #
-#   fuzz/build.sh                 build the three targets
+#   fuzz/build.sh                 build the four targets
 #   fuzz/build.sh run [SECONDS]   build, then run each target SECONDS (60)
 #                                 on a copy of its seed corpus
 #   fuzz/build.sh check [SECONDS] what `make test` runs: as run (10 s each),
@@ -16,7 +17,7 @@ CXX=${FUZZ_CXX:-clang++}
 OUT=${FUZZ_BUILD:-fuzz-build}
 FLAGS=(-std=c++20 -g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined
        -fno-sanitize-recover=undefined -Isrc -Ifuzz)
-TARGETS=(par_cmp_fuzz scanp_fuzz par_read_fuzz)
+TARGETS=(par_cmp_fuzz scanp_fuzz par_read_fuzz mos_grid_fuzz)
 MODE=${1:-build}
 
 # Whether $CXX is there and links a libFuzzer target.
@@ -43,6 +44,13 @@ declare -A MODULES=(
   [par_cmp_fuzz]="$BASE par_cmp"
   [scanp_fuzz]="$BASE scanp"
   [par_read_fuzz]="$BASE par_tool par_cmp files files_select resrc resrc_args resrc_convert def_read tools region cty_tool cty_read"
+  [mos_grid_fuzz]="$BASE par_tool par_cmp files files_select resrc resrc_args resrc_convert def_read tools region cty_tool cty_read scanp mos_grid mos_grid_tables mos_grid_print mos_json mos_json_grid mos_tool mos_print mos_read mos_read_upper mos_output mos_series"
+)
+# The libraries a target links beyond them: the product reader decompresses
+# gzip files with zlib.
+declare -A LIBS=(
+  [par_read_fuzz]="-lz"
+  [mos_grid_fuzz]="-lz"
 )
 
 mkdir -p "$OUT/obj"
@@ -56,7 +64,7 @@ for t in "${TARGETS[@]}"; do
     fi
     objs+=("$obj")
   done
-  "$CXX" "${FLAGS[@]}" "fuzz/$t.cc" "${objs[@]}" -o "$OUT/$t"
+  "$CXX" "${FLAGS[@]}" "fuzz/$t.cc" "${objs[@]}" ${LIBS[$t]:-} -o "$OUT/$t"
   echo "built $OUT/$t"
 done
 

@@ -1,7 +1,9 @@
 // Fuzz target of the product reader. The input's first byte chooses the
-// end conditions and whether the traces run, the rest is a bulletin file. The file is searched with
-// each of the readers' header patterns and read to its end as the readers
-// read it, and then every delivered line is sought again: it must come back.
+// end conditions and whether the traces run, the rest is a bulletin file:
+// plain text, or gzip data that the reader decompresses (whole, joined or
+// damaged). The file is searched with each of the readers' header patterns
+// and read to its end as the readers read it, and then every delivered line
+// is sought again: it must come back.
 
 #include <unistd.h>
 

@@ -18,6 +18,9 @@ constexpr size_t kLineCap = 1024;
 struct OpenFile {
   FILE *file = nullptr;
   int fd = -1;
+  // The line and its words, kept from one record to the next.
+  std::string line;
+  std::vector<std::string> words;
 };
 OpenFile city;
 
@@ -56,11 +59,11 @@ int CTY_open(const char *file, int access, int /*type*/) {
 
 int CTY_read(int fd, CTY_data *data) {
   if (!is_open(fd) || !data) return -1;
-  std::string line;
-  std::vector<std::string> w;
+  std::string &line = city.line;
+  std::vector<std::string> &w = city.words;
   do {  // blank lines hold no record
     if (!qeldb::read_line(city.file, line, kLineCap)) return -1;
-    w = qeldb::words(line);
+    qeldb::words(line, w);
   } while (w.empty());
 
   clear_record(data);

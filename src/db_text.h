@@ -42,26 +42,37 @@ inline FILE *open_file(const char *name, const char *mode) {
 
 /// Reads the next line into `line` without its "\n", keeping at most `cap`
 /// characters; the rest of a longer line is skipped. false at end of file.
+/// (The station table is read whole at once: a byte at a time through an
+/// unlocked stream.)
 inline bool read_line(FILE *file, std::string &line, size_t cap) {
   line.clear();
-  int c = getc(file);
+  int c = getc_unlocked(file);
   if (c == EOF) return false;
-  for (; c != EOF && c != '\n'; c = getc(file))
+  for (; c != EOF && c != '\n'; c = getc_unlocked(file))
     if (line.size() < cap) line.push_back(static_cast<char>(c));
   return true;
+}
+
+/// The words of a line, separated by white space as for "%s", into `out`
+/// (whose strings keep their room from one line to the next).
+inline void words(const std::string &line, std::vector<std::string> &out) {
+  size_t count = 0, i = 0, n = line.size();
+  auto blank = [&](size_t k) { return is_space_char(line[k]); };  // isspace of the "C" locale
+  while (i < n) {
+    while (i < n && blank(i)) i++;
+    size_t start = i;
+    while (i < n && !blank(i)) i++;
+    if (i == start) break;
+    if (count == out.size()) out.emplace_back();
+    out[count++].assign(line, start, i - start);
+  }
+  out.resize(count);
 }
 
 /// The words of a line, separated by white space as for "%s".
 inline std::vector<std::string> words(const std::string &line) {
   std::vector<std::string> out;
-  size_t i = 0, n = line.size();
-  auto blank = [&](size_t k) { return isspace(static_cast<unsigned char>(line[k])) != 0; };
-  while (i < n) {
-    while (i < n && blank(i)) i++;
-    size_t start = i;
-    while (i < n && !blank(i)) i++;
-    if (i > start) out.emplace_back(line, start, i - start);
-  }
+  words(line, out);
   return out;
 }
 

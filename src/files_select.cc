@@ -469,11 +469,19 @@ void print_columns(const std::vector<std::string> &names) {
 // ---------------------------------------------------------------------------
 // Selection
 
-int FILE_get_file_only(const char *prompt, char *out) {
+int FILE_get_file_only(const char *prompt, char *out) { return FILE_get_file_at(prompt, 0, out); }
+
+int FILE_get_file_at(const char *prompt, int index, char *out) {
   NameState &s = naming();
   const char *named = RES_get("filename");
-  if (named && *named) {
-    // A list holds one name per line; the first one is used.
+  // A list holds one name per line (the bulletin files of a comparison of
+  // models); the name at `index` is used. Past the list's end, or where
+  // the list holds an empty line, no name is given.
+  for (int k = 0; named && *named && k < index; k++) {
+    named = strchr(named, '\n');
+    if (named) named++;
+  }
+  if (named && *named && *named != '\n') {
     std::string first(named, strcspn(named, "\n"));
     if (stricmp(first.c_str(), "list") == 0) {
       FILE_list_file();

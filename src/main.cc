@@ -2,8 +2,9 @@
 // answers a help request, prints the banner, selects the bulletin file and
 // the model, obtains the station identifier, retrieves that station's MOS
 // report and prints it as a forecast table, the compact "zim_fore" line,
-// JSON or a meteogram. Exit status 0, 30 when a station is not in the
-// file, 2 when a meteogram cannot be made, 1 when one cannot be written.
+// JSON or a meteogram; for a list of models, that station of every model
+// side by side. Exit status 0, 30 when a station is not in the file, 2
+// when a meteogram cannot be made, 1 when one cannot be written.
 
 #include <cstring>
 
@@ -22,7 +23,8 @@ res_type res_key[28] = {
     RES_stat_prior, RES_name_conv,  RES_in_file,    RES_out_file,   RES_file_param, RES_model,     RES_output,
     RES_current,    RES_hour,       RES_num_hour,   RES_identifier, RES_variable,   RES_parameter, RES_null,
 };
-res_type res_pos[2] = {RES_filename, RES_null};
+// The bulletin files: the first, or one per model of a list ("-mo gfs,nbs").
+res_type res_pos[2] = {RES_filenames, RES_null};
 
 bool is_set(const char *value) { return value && *value; }
 
@@ -55,10 +57,15 @@ int main(int argc, char **argv) {
 
   MESS_print_prog("VOD UVOR UVEREV");
 
-  MOS_in_file();
-  FILE_get_file_only("Enter the MOS filename: ", filename);
-  FILE_get_date(&datim);
-  MOS_find_model(&datim);
+  // A list of models ("-mo gfs,nbs,lav") compares one station across them:
+  // each model chooses its file once the station is known.
+  bool compare = MOS_compare_models() >= 0;
+  if (!compare) {
+    MOS_in_file();
+    FILE_get_file_only("Enter the MOS filename: ", filename);
+    FILE_get_date(&datim);
+    MOS_find_model(&datim);
+  }
 
   // Batch mode never waits for an answer.
   const char *id_string = RES_get("identifier");
@@ -74,14 +81,18 @@ int main(int argc, char **argv) {
     form = MOS_FORM_ZIM;
   else if (output && stricmp(output, "json") == 0)
     form = MOS_FORM_JSON;
-  else if (output && stricmp(output, "png") == 0)
+  else if (compare && output && stricmp(output, "csv") == 0)
+    form = MOS_FORM_CSV;
+  else if (!compare && output && stricmp(output, "png") == 0)
     form = MOS_FORM_PNG;
-  else if (output && stricmp(output, "svg") == 0)
+  else if (!compare && output && stricmp(output, "svg") == 0)
     form = MOS_FORM_SVG;
   else if (is_set(output) && stricmp(output, "table") != 0)
-    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore, json, png, svg)\n", output);
+    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore, json, %s)\n", output,
+               compare ? "csv" : "png, svg");
 
   if (form == MOS_FORM_TABLE) MESS_print(M_MESS, "Searching for: %s...\n", id_string);
+  if (compare) QEL_exit(MOS_compare(id_string, form) ? 0 : 30);
   int result = MOS_output(&datim, id_string, form);
   QEL_exit(result == 1 ? 0 : result == 0 ? 30 : result == MOS_OUT_WRITE ? 1 : 2);
 }

@@ -22,13 +22,14 @@
 
 namespace {
 
-constexpr int kLine = 129;             // a line as the product reader delivers it
+constexpr int kLine = 129;                   // a line as the product reader delivers it
 constexpr int kBlockLines = MOSG_ROWS + 16;  // rows, time rows and day lines of one block
 
 struct GridState {
-  int last_num = -1;  // number of the block located last
-  long last_pos = 0;  // position of its station line
+  int last_num = -1;               // number of the block located last
+  long last_pos = 0;               // position of its station line
   char lines[kBlockLines][kLine];  // the lines of the block being read
+  int unfinished = -1;             // the one of them that had no line end (the file's last), or -1
 };
 GridState st;
 
@@ -123,6 +124,7 @@ bool lamp_extended_row(const char *line) {
 int read_block(int ind) {
   char line[kLine];
   int count = 0;
+  st.unfinished = -1;
   bool spaced = false, after_blank = false, first = true;
   for (int n = 1;; n++) {
     int got = PAR_read(ind, 0, n, line);
@@ -149,8 +151,10 @@ int read_block(int ind) {
       // whole within it are read (a value cut short never is).
       const char *rest = PAR_unfinished(ind);
       Label l;
-      if (rest[0] && count < kBlockLines && row_label(rest, &l) && !strstr(rest, "GUIDANCE"))
+      if (rest[0] && count < kBlockLines && row_label(rest, &l) && !strstr(rest, "GUIDANCE")) {
+        st.unfinished = count;
         str_copy(st.lines[count++], rest, kLine);
+      }
       return count;
     }
     if (first) {
@@ -266,8 +270,11 @@ struct Grid {
   int at = 0;  // label column of the time row the ends were taken from
 };
 
-// The numbers of a time row and where each ends.
+// The numbers of a time row and where each ends. Of a line without its
+// line end (the file's last, maybe half written), a number that reaches
+// the end may be cut short ("7" of "72"): it is left out.
 int time_numbers(const char *line, int shift, int *ends, int32_t *values) {
+  bool unfinished = st.unfinished >= 0 && line == st.lines[st.unfinished];
   int n = 0;
   Label l;
   row_label(line, &l);
@@ -281,6 +288,7 @@ int time_numbers(const char *line, int shift, int *ends, int32_t *values) {
     int j = i;
     for (; j < len && is_digit_char(line[j]); j++)
       if (j - i < 6) v = v * 10 + (line[j] - '0');
+    if (unfinished && j == len) break;
     if (n < MOSG_COLS) {
       ends[n] = j - 1 + shift;
       values[n] = v;
@@ -510,7 +518,8 @@ GridValue grid_value(const GridProduct &p, const MOSG_report &r, const MOSG_row 
   }
   switch (el->conv) {
     case GridConv::Cloud: {
-      static const char *const kCodes[][2] = {{"CL", "CLR"}, {"FW", "FEW"}, {"SC", "SCT"}, {"BK", "BKN"}, {"OV", "OVC"}};
+      static const char *const kCodes[][2] = {
+          {"CL", "CLR"}, {"FW", "FEW"}, {"SC", "SCT"}, {"BK", "BKN"}, {"OV", "OVC"}};
       for (const auto &k : kCodes)
         if (strcmp(c.text, k[0]) == 0) return text(k[1]);
       return c.text[0] ? text(c.text) : GridValue{};

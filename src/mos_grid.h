@@ -10,21 +10,21 @@
 
 /// How a row's numbers become the value of its JSON key.
 enum class GridConv {
-  Raw,          // as written
-  Times10,      // tens (directions: tens of degrees)
-  Times100,     // hundreds (feet)
-  Div10,        // tenths
-  Div100,       // hundredths
-  NbmCeiling,   // hundreds of feet; -88 or 888 unlimited
-  NbmVis,       // tenths of a mile
-  Solar,        // W/m2: as written before version 4.0, tens from 4.0 on
-  Pressure,     // hPa without its thousands digit (004 is 1004)
-  LampCeiling,  // the GFS ceiling categories, in feet, blank under a clear sky
-  LampCondCeil, // the GFS ceiling categories, in feet
-  LampVis,      // the GFS visibility categories, in miles
-  Cloud,        // CL FW SC BK OV as CLR FEW SCT BKN OVC
-  Code,         // letters as written (Y/N, N/L/M/H, R/S/Z, HZ/BR/FG/BL)
-  Gust,         // knots, "NG" (no gust) null
+  Raw,           // as written
+  Times10,       // tens (directions: tens of degrees)
+  Times100,      // hundreds (feet)
+  Div10,         // tenths
+  Div100,        // hundredths
+  NbmCeiling,    // hundreds of feet; -88 or 888 unlimited
+  NbmVis,        // tenths of a mile
+  Solar,         // W/m2: as written before version 4.0, tens from 4.0 on
+  Pressure,      // hPa without its thousands digit (004 is 1004)
+  LampCeiling,   // the GFS ceiling categories, in feet, blank under a clear sky
+  LampCondCeil,  // the GFS ceiling categories, in feet
+  LampVis,       // the GFS visibility categories, in miles
+  Cloud,         // CL FW SC BK OV as CLR FEW SCT BKN OVC
+  Code,          // letters as written (Y/N, N/L/M/H, R/S/Z, HZ/BR/FG/BL)
+  Gust,          // knots, "NG" (no gust) null
 };
 
 /// One row a product may hold.
@@ -32,7 +32,7 @@ struct GridElement {
   const char *label;  // the row label (NBP: the element part of it, "TXN" of "TXNP1")
   const char *key;    // the JSON key ("temp_f"); NBP statistics go in before its unit
   GridConv conv;
-  bool miss99;        // 99 is missing (direction rows, LAMP's two-digit wind fields)
+  bool miss99;  // 99 is missing (direction rows, LAMP's two-digit wind fields)
 };
 
 /// One fixed-grid product.

@@ -4,6 +4,7 @@
 // come from the bulletin file, so the text is written by a JSON library
 // that replaces bytes that are not UTF-8 and escapes the rest.
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -51,6 +52,25 @@ void qeljson::put(Writer &w) {
   MESS_print(M_PRINT, "%s", w.line());
 }
 
+// The station table's name and place of the station: null for what it
+// does not know.
+void qeljson::station_keys(Writer &w, const char *id) {
+  MOS_station st;
+  MOS_station_get(id, &st);
+  w.key("name"), w.text(st.name);
+  w.key("state"), w.text(st.state);
+  // Four decimals, as the table writes them (a float holds 42.3667 as 42.36669921875).
+  auto degrees = [&](float v) {
+    if (v == QEL_MISS) return w.null();
+    w.real(std::round(static_cast<double>(v) * 1e4) / 1e4);
+  };
+  w.key("lat"), degrees(st.lat);
+  w.key("lon"), degrees(st.lon);
+  w.key("elevation_m");
+  if (st.elev == QEL_MISS) return w.null();
+  w.number(static_cast<int>(std::lround(st.elev)));
+}
+
 namespace {
 
 using qeljson::iso_time;
@@ -69,13 +89,15 @@ void code_text(Writer &w, int code) {
   w.text(buf);
 }
 
-// Opens the object with its station, model, product and run, then the
+// Opens the object with its station (and the station table's name and
+// place of it), model, product and run, then the
 // array of its rows under `rows`; returns the run in seconds, or -1 when
 // neither the bulletin nor the file gives it.
 template <size_t N>
 int64_t head(Writer &w, const char *id, Date *date, const char (&rows)[N]) {
   w.open('{');
   w.key("station"), w.text(id);
+  qeljson::station_keys(w, id);
   w.key("model"), w.word(MOS_model_word(FLAG_get(FLAG_MODEL)));
   w.key("product"), w.text(MOS_get_product());
   Date run;

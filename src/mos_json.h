@@ -203,5 +203,8 @@ class Writer {
 void iso_time(Writer &w, int64_t secs);
 /// Closes the rows and the object, and prints the line.
 void put(Writer &w);
+/// The station table's "name", "state", "lat", "lon" and "elevation_m" of
+/// station `id`, null for what the table does not know.
+void station_keys(Writer &w, const char *id);
 
 }  // namespace qeljson

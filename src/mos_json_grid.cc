@@ -51,6 +51,7 @@ int MOSG_json(Date *date, MOSG_report *report) {
   Writer w;
   w.open('{');
   w.key("station"), w.text(r.id);
+  qeljson::station_keys(w, r.id);
   w.key("model"), w.word(MOS_model_word(r.model));
   w.key("product"), w.text(MOS_get_product());
   w.key("run"), qeljson::iso_time(w, run_seconds(run));

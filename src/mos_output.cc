@@ -29,11 +29,13 @@ void separate() {
   if (out.printed++ > 0) MESS_print(M_PRINT, "\n");
 }
 
-// The header of a table: the guidance, the station and the initial time.
+// The header of a table: the guidance, the station (with its name and
+// place when the station table knows it) and the initial time.
 void header(const char *name, const char *id, Date run) {
-  char label[80];
+  char label[80], station[96];
   DATE_make_label(&run, label);
-  MESS_print(M_PRINT, "  %s data for %s\nInitial time: %s\n\n", name, id, label);
+  MOS_station_label(id, station, sizeof station);
+  MESS_print(M_PRINT, "  %s data for %s\nInitial time: %s\n\n", name, station, label);
 }
 
 // The run of the block read last (the bulletin's own), else the file's date.

@@ -61,9 +61,6 @@ void axis_label(int64_t valid, char *hour, size_t hour_size, char *day, size_t d
   snprintf(day, day_size, "%s %d %s", kDays[d.wday], d.day, kMonths[d.month - 1]);
 }
 
-// The station's name and place for the title where a station table knows them (null: none).
-const char *station_label(const char *) { return nullptr; }
-
 // A text of the file for the title: bytes other than printable ASCII
 // become "?" (cairo draws nothing more after a text that is not UTF-8).
 std::string printable(const char *text) {
@@ -84,20 +81,32 @@ std::string run_text(const Date &run) {
   return text;
 }
 
+// The title: the station (with its name and place where the station
+// table knows them), the product, the run and the zone, in smaller type
+// where they would not fit on one line.
 void title(cairo_t *cr, const Frame &f) {
   const MOS_series &s = *f.s;
-  std::string head = printable(s.id);
-  if (const char *name = station_label(s.id)) head += "  " + printable(name);
+  char label[96];
+  MOS_station_label(s.id, label, sizeof label);
+  std::string head = printable(label), rest = printable(s.name) + "    " + run_text(s.run);
+  std::string zone = std::string("times ") + zone_name();
+  double size = 1;
+  for (; size > 0.6; size -= 0.05) {
+    set_font(cr, f, 18 * size, true);
+    double w = text_width(cr, head.c_str()) + 16 * f.scale;
+    set_font(cr, f, 15 * size);
+    w += text_width(cr, rest.c_str()) + 16 * f.scale;
+    set_font(cr, f, 12 * size);
+    if (w + text_width(cr, zone.c_str()) <= f.right - f.left) break;
+  }
   double y = f.title.h / 2 + 2 * f.scale, x = f.left;
   set_colour(cr, Colour{0.1, 0.1, 0.1});
-  set_font(cr, f, 18, true);
+  set_font(cr, f, 18 * size, true);
   show_text(cr, x, y, head.c_str(), 0, 0.5);
   x += text_width(cr, head.c_str()) + 16 * f.scale;
-  set_font(cr, f, 15);
-  std::string rest = printable(s.name) + "    " + run_text(s.run);
+  set_font(cr, f, 15 * size);
   show_text(cr, x, y, rest.c_str(), 0, 0.5);
-  set_font(cr, f, 12);
-  std::string zone = std::string("times ") + zone_name();
+  set_font(cr, f, 12 * size);
   show_text(cr, f.right, y, zone.c_str(), 1, 0.5);
 }
 

@@ -176,7 +176,7 @@ bool family_of(int code, Family *f) {
     case MOS_AVN: *f = {kGfsPattern, "AVN MOS", 21, kGridRows, count_of(kGridRows), true}; return true;
     case MOS_GFS: *f = {kGfsPattern, "GFS MOS", 21, kGridRows, count_of(kGridRows), true}; return true;
     // ECMWF MOS has the GFS MAV layout (only FOUS34 has been seen).
-    case MOS_ECS: *f = {"(FOUS3[0-9])", "ECM MOS", 21, kGridRows, count_of(kGridRows), true}; return true;
+    case MOS_ECS: *f = {"(FOUS3[0123456789])", "ECM MOS", 21, kGridRows, count_of(kGridRows), true}; return true;
     case MOS_MRF: *f = {kExtendedPattern, "MRF MOS", 15, kMrfRows, count_of(kMrfRows), false}; return true;
     case MOS_GFSX: *f = {kExtendedPattern, "GFSX MOS", 15, kMrfRows, count_of(kMrfRows), false}; return true;
     default: return false;

@@ -27,12 +27,12 @@ int worse(int a, int b) { return a > b ? a : b; }
 // The category of a ceiling category and a visibility category of the GFS
 // or the NGM tables (QEL_MISS or out of range: not given).
 int from_categories(int cig, int vis, bool ngm) {
-  static const int kGfsCig[9] = {0, MOS_FLT_LIFR, MOS_FLT_LIFR, MOS_FLT_IFR, MOS_FLT_MVFR, MOS_FLT_MVFR,
-                                 MOS_FLT_VFR, MOS_FLT_VFR, MOS_FLT_VFR};
-  static const int kGfsVis[8] = {0, MOS_FLT_LIFR, MOS_FLT_LIFR, MOS_FLT_IFR, MOS_FLT_IFR, MOS_FLT_MVFR,
-                                 MOS_FLT_VFR, MOS_FLT_VFR};
-  static const int kNgmCig[8] = {0, MOS_FLT_LIFR, MOS_FLT_LIFR, MOS_FLT_IFR, MOS_FLT_MVFR, MOS_FLT_VFR,
-                                 MOS_FLT_VFR, MOS_FLT_VFR};
+  static const int kGfsCig[9] = {0,           MOS_FLT_LIFR, MOS_FLT_LIFR, MOS_FLT_IFR, MOS_FLT_MVFR, MOS_FLT_MVFR,
+                                 MOS_FLT_VFR, MOS_FLT_VFR,  MOS_FLT_VFR};
+  static const int kGfsVis[8] = {0,           MOS_FLT_LIFR, MOS_FLT_LIFR, MOS_FLT_IFR,
+                                 MOS_FLT_IFR, MOS_FLT_MVFR, MOS_FLT_VFR,  MOS_FLT_VFR};
+  static const int kNgmCig[8] = {0,           MOS_FLT_LIFR, MOS_FLT_LIFR, MOS_FLT_IFR, MOS_FLT_MVFR,
+                                 MOS_FLT_VFR, MOS_FLT_VFR,  MOS_FLT_VFR};
   static const int kNgmVis[6] = {0, MOS_FLT_LIFR, MOS_FLT_LIFR, MOS_FLT_IFR, MOS_FLT_MVFR, MOS_FLT_VFR};
   int c = MOS_FLT_NONE, v = MOS_FLT_NONE;
   if (ngm) {
@@ -61,10 +61,10 @@ const char *cloud_word(int cover) {
 void clear_point(MOS_point *p) {
   p->valid = -1;
   p->hour = QEL_MISS;
-  float *values[] = {&p->temp_f,        &p->dewpoint_f,  &p->max_min_f,  &p->max_min_p10_f, &p->max_min_p90_f,
-                     &p->wind_dir_deg,  &p->wind_speed_kt, &p->gust_kt, &p->wind_p10_kt,   &p->wind_p90_kt,
-                     &p->pop1_pct,      &p->pop6_pct,    &p->pop12_pct,  &p->tstm_pct,      &p->sky_pct,
-                     &p->ceiling_ft,    &p->visibility_mi};
+  float *values[] = {&p->temp_f,       &p->dewpoint_f,    &p->max_min_f, &p->max_min_p10_f, &p->max_min_p90_f,
+                     &p->wind_dir_deg, &p->wind_speed_kt, &p->gust_kt,   &p->wind_p10_kt,   &p->wind_p90_kt,
+                     &p->pop1_pct,     &p->pop6_pct,      &p->pop12_pct, &p->tstm_pct,      &p->sky_pct,
+                     &p->ceiling_ft,   &p->visibility_mi};
   for (float *v : values) *v = kMiss;
   p->tstm_hours = QEL_MISS;
   p->cloud[0] = '\0';
@@ -114,9 +114,15 @@ int MOS_flight_of(float ceiling_ft, bool unlimited, float visibility_mi) {
   if (unlimited)
     c = MOS_FLT_VFR;
   else if (ceiling_ft != kMiss)
-    c = ceiling_ft < 500 ? MOS_FLT_LIFR : ceiling_ft < 1000 ? MOS_FLT_IFR : ceiling_ft <= 3000 ? MOS_FLT_MVFR : MOS_FLT_VFR;
+    c = ceiling_ft < 500     ? MOS_FLT_LIFR
+        : ceiling_ft < 1000  ? MOS_FLT_IFR
+        : ceiling_ft <= 3000 ? MOS_FLT_MVFR
+                             : MOS_FLT_VFR;
   if (visibility_mi != kMiss)
-    v = visibility_mi < 1 ? MOS_FLT_LIFR : visibility_mi < 3 ? MOS_FLT_IFR : visibility_mi <= 5 ? MOS_FLT_MVFR : MOS_FLT_VFR;
+    v = visibility_mi < 1    ? MOS_FLT_LIFR
+        : visibility_mi < 3  ? MOS_FLT_IFR
+        : visibility_mi <= 5 ? MOS_FLT_MVFR
+                             : MOS_FLT_VFR;
   return worse(c, v);
 }
 
@@ -133,8 +139,7 @@ int MOSG_flight(const MOSG_report *r, int col) {
     return from_categories(cig ? cig->cell[col].num : QEL_MISS, vis ? vis->cell[col].num : QEL_MISS, false);
   }
   bool unlimited = cig && cig->cell[col].num == MOSG_UNLIMITED;
-  return MOS_flight_of(unlimited ? kMiss : grid_number(*p, *r, "CIG", col), unlimited,
-                       grid_number(*p, *r, "VIS", col));
+  return MOS_flight_of(unlimited ? kMiss : grid_number(*p, *r, "CIG", col), unlimited, grid_number(*p, *r, "VIS", col));
 }
 
 int MOS_series_of(const MOS_report *report, const Date *run, MOS_series *s) {
@@ -256,7 +261,8 @@ int MOS_get_series(Date *date, const char *id, MOS_series *series) {
       if (MOS_get_station(date, id, &report) != 1) return 0;
       // The bulletin's own run, else the file's date.
       Date run;
-      if (!MOS_get_run(&run)) run = date ? *date : Date{QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS};
+      if (!MOS_get_run(&run))
+        run = date ? *date : Date{QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS};
       MOS_series_of(&report, &run, series);
       return 1;
     }

@@ -62,15 +62,15 @@ struct Model {
 // The order in which a "model" value is compared, and the known words in
 // the order the warning lists them.
 const Model kModels[] = {
-    {"ngm", MOS_NGM, "NGM MOS", false},         {"ngm_ua", MOS_NGM_UA, "NGM MOS", false},
-    {"eta", MOS_ETA, "ETA MOS", false},         {"eta_ua", MOS_ETA_UA, "ETA MOS", false},
-    {"nam", MOS_NAM, "NAM MOS", false},         {"nam_ua", MOS_NAM_UA, "NAM MOS", false},
-    {"avn", MOS_AVN, "AVN MOS", false},         {"mrf", MOS_MRF, "MRF MOS", false},
-    {"mrfx", MOS_MRFX, "MRF MOS", false},       {"gfs", MOS_GFS, "GFS MOS", false},
-    {"gfsx", MOS_GFSX, "GFSX MOS", false},      {"nbh", MOS_NBH, "NBM NBH", true},
-    {"nbs", MOS_NBS, "NBM NBS", true},          {"nbe", MOS_NBE, "NBM NBE", true},
-    {"nbx", MOS_NBX, "NBM NBX", true},          {"nbp", MOS_NBP, "NBM NBP", true},
-    {"lav", MOS_LAV, "GFS LAMP LAV", true},     {"lev", MOS_LEV, "GFS LAMP LEV", true},
+    {"ngm", MOS_NGM, "NGM MOS", false},     {"ngm_ua", MOS_NGM_UA, "NGM MOS", false},
+    {"eta", MOS_ETA, "ETA MOS", false},     {"eta_ua", MOS_ETA_UA, "ETA MOS", false},
+    {"nam", MOS_NAM, "NAM MOS", false},     {"nam_ua", MOS_NAM_UA, "NAM MOS", false},
+    {"avn", MOS_AVN, "AVN MOS", false},     {"mrf", MOS_MRF, "MRF MOS", false},
+    {"mrfx", MOS_MRFX, "MRF MOS", false},   {"gfs", MOS_GFS, "GFS MOS", false},
+    {"gfsx", MOS_GFSX, "GFSX MOS", false},  {"nbh", MOS_NBH, "NBM NBH", true},
+    {"nbs", MOS_NBS, "NBM NBS", true},      {"nbe", MOS_NBE, "NBM NBE", true},
+    {"nbx", MOS_NBX, "NBM NBX", true},      {"nbp", MOS_NBP, "NBM NBP", true},
+    {"lav", MOS_LAV, "GFS LAMP LAV", true}, {"lev", MOS_LEV, "GFS LAMP LEV", true},
     {"ecs", MOS_ECS, "ECS MOS", true},
 };
 
@@ -191,11 +191,10 @@ struct StationMarker {
   int code;
 };
 const StationMarker kStationMarkers[] = {
-    {"NGM MOS", MOS_NGM},          {"ETA MOS", MOS_ETA},          {"NAM MOS", MOS_NAM},
-    {"AVN MOS", MOS_AVN},          {"GFS MOS", MOS_GFS},          {"MRF MOS", MOS_MRF},
-    {"GFSX MOS", MOS_GFSX},        {"ECM MOS", MOS_ECS},          {"NBH GUIDANCE", MOS_NBH},
-    {"NBS GUIDANCE", MOS_NBS},     {"NBE GUIDANCE", MOS_NBE},     {"NBX GUIDANCE", MOS_NBX},
-    {"NBP GUIDANCE", MOS_NBP},     {"GFS LAMP GUIDANCE", MOS_LAV},
+    {"NGM MOS", MOS_NGM},      {"ETA MOS", MOS_ETA},           {"NAM MOS", MOS_NAM},      {"AVN MOS", MOS_AVN},
+    {"GFS MOS", MOS_GFS},      {"MRF MOS", MOS_MRF},           {"GFSX MOS", MOS_GFSX},    {"ECM MOS", MOS_ECS},
+    {"NBH GUIDANCE", MOS_NBH}, {"NBS GUIDANCE", MOS_NBS},      {"NBE GUIDANCE", MOS_NBE}, {"NBX GUIDANCE", MOS_NBX},
+    {"NBP GUIDANCE", MOS_NBP}, {"GFS LAMP GUIDANCE", MOS_LAV},
 };
 
 // Product headings of the families whose station lines carry no marker.

@@ -6,8 +6,11 @@
 // Invariants: the slot's header and held line hold at most 80 characters;
 // `pos` is the byte position recorded just before the last line was read
 // (or set by a seek, a rewind or an index hit), so seeking back to it and
-// reading returns that line again. A standard input that cannot seek is
-// copied into a temporary file at open, so positions work on it as well.
+// reading returns that line again. A standard input or command that cannot
+// seek is copied into a temporary file at open, so positions work on it as
+// well; a gzip file (known by its first two bytes, whatever its name) is
+// read from a temporary copy of its decompressed text, where positions and
+// the offsets of a header index are offsets in that text.
 //
 // Every line of a bulletin file passes through here, so the slot reads the
 // file through a buffer of its own (lines as the shared line reader cuts
@@ -19,9 +22,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include "gzip_text.h"
 #include "qel.h"
 #include "qelresrc.h"
 
@@ -325,9 +331,18 @@ struct ReaderState {
   // A search or read that gave up after 100000 lines warns once per run: a
   // long file gives up again and again and goes on each time.
   bool loop_warned = false;
-  // The copy of a standard input that cannot seek, made at the first open
-  // and kept for the whole process (see seekable).
+  // The copy of a standard input that cannot seek or is gzip, made at the
+  // first open and kept for the whole process (see text_stream).
   FILE *stdin_copy = nullptr;
+  // Likewise the text of the "|command" read last and its name: a run
+  // opens its file more than once (the family found from the file, the
+  // compact line's two stations, a list of stations), and the command runs
+  // once (its output, or its side effects, may differ from run to run).
+  FILE *command_copy = nullptr;
+  std::string command_name;
+  // The gzip files whose damage was reported: each is named once a run,
+  // however often it is opened.
+  std::vector<std::string> damaged;
 };
 
 ReaderState rd;
@@ -367,43 +382,6 @@ void close_streams(PAR_file *s) {
   s->ifile = nullptr;
   s->hfile = nullptr;
   s->own_ifile = false;
-}
-
-// A stream that cannot seek (a pipe on standard input, a command) is
-// copied into a temporary file, so that rewinds and saved positions work on
-// it too. Returns the stream to read (*own: the reader closes it), or null
-// when the copy failed, or no temporary file could be made for it: reading
-// on without one would lose every position sought back.
-//
-// Standard input can be read only once, but every retrieval of a run opens
-// it again (the compact line needs two): its copy is made once and kept for
-// the whole process, a temporary file removed when the process ends.
-FILE *seekable(FILE *f, bool command, bool *own) {
-  if (ftell(f) >= 0 && fseek(f, 0, SEEK_CUR) == 0) return f;
-  if (f == stdin && rd.stdin_copy) {
-    rewind(rd.stdin_copy);
-    *own = false;
-    return rd.stdin_copy;
-  }
-  FILE *tmp = tmpfile();
-  if (!tmp) {
-    if (f != stdin) close_opened(f, command);
-    return nullptr;
-  }
-  char buf[65536];
-  size_t n;
-  bool copied = true;
-  while (copied && (n = fread(buf, 1, sizeof buf, f)) > 0) copied = fwrite(buf, 1, n, tmp) == n;
-  copied = copied && !ferror(f) && fflush(tmp) == 0;
-  if (f != stdin) close_opened(f, command);
-  if (!copied) {
-    fclose(tmp);
-    return nullptr;
-  }
-  rewind(tmp);
-  *own = f != stdin;
-  if (f == stdin) rd.stdin_copy = tmp;
-  return tmp;
 }
 
 // Reads one line of the index file into `buf` (the rest of a longer line is
@@ -455,6 +433,13 @@ bool same_file(const char *a, const char *b) {
   return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+// Names a bulletin file that cannot be read, with the reason.
+void cannot_read(const char *name, int err) {
+  char prog[20];
+  RES_get_progname(prog);
+  MESS_print(M_WARN, "%s: cannot read %s: %s\n", prog, name, err ? strerror(err) : "not opened");
+}
+
 // Whether an opened bulletin file can be read (a directory opens but holds
 // no lines). A file that cannot be opened or read is named with the reason,
 // so that a wrong name does not look like a missing station. `f` is null
@@ -468,10 +453,104 @@ bool readable(FILE *f, const char *name) {
     err = EISDIR;
   }
   if (f) return true;
+  cannot_read(name, err);
+  return false;
+}
+
+// Whether a stream can seek, as a file can and a pipe cannot.
+bool can_seek(FILE *f) { return ftell(f) >= 0 && fseek(f, 0, SEEK_CUR) == 0; }
+
+// Whether the next two bytes of a stream that can seek are gzip's; the
+// stream does not move.
+bool gzip_ahead(FILE *f) {
+  unsigned char magic[2];
+  return pread(fileno(f), magic, 2, ftell(f)) == 2 && qelgz::is_gzip(magic, 2);
+}
+
+// Names a gzip file whose data is damaged or cut off, once a run.
+void report_damage(const char *label, const std::string &why) {
+  for (const std::string &d : rd.damaged)
+    if (d == label) return;
+  rd.damaged.emplace_back(label);
   char prog[20];
   RES_get_progname(prog);
-  MESS_print(M_WARN, "%s: cannot read %s: %s\n", prog, name, err ? strerror(err) : "not opened");
-  return false;
+  MESS_print(M_WARN, "%s: %s: damaged gzip data (%s): reading the text before it\n", prog, label, why.c_str());
+}
+
+// Copies the rest of `f` into `tmp`: its text decompressed when `gzip`,
+// else its bytes, in both cases after the `held` bytes already taken from
+// it into `head`. False when the copy failed (errno tells why); damaged
+// gzip data ends the text where it stops decompressing cleanly.
+bool copy_text(FILE *f, FILE *tmp, const unsigned char *head, size_t held, bool gzip, const char *label) {
+  char buf[1 << 16];
+  size_t n;
+  if (!gzip) {
+    if (fwrite(head, 1, held, tmp) != held) return false;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+      if (fwrite(buf, 1, n, tmp) != n) return false;
+    if (ferror(f)) return false;
+    return fflush(tmp) == 0;
+  }
+  qelgz::Inflater text;
+  size_t given = 0;
+  auto source = [&](unsigned char *p, size_t size) -> long {
+    if (given < held) {
+      size_t k = held - given < size ? held - given : size;
+      memcpy(p, head + given, k);
+      given += k;
+      return static_cast<long>(k);
+    }
+    size_t got = fread(p, 1, size, f);
+    return got > 0 || !ferror(f) ? static_cast<long>(got) : -1;
+  };
+  while ((n = text.read(buf, sizeof buf, source)) > 0)
+    if (fwrite(buf, 1, n, tmp) != n) return false;
+  if (fflush(tmp) != 0) return false;
+  if (!text.reason().empty()) report_damage(label, text.reason());
+  return true;
+}
+
+// The stream the reader reads for the opened bulletin file `f` of `name`
+// (*own: the reader closes it), or null, the file named with the reason,
+// when it cannot be read. A file of plain text that can seek is read as it
+// is: the look at its first two bytes is all it pays. A stream that cannot
+// seek (a pipe on standard input, a command) is copied into a temporary
+// file, so that rewinds and saved positions work on it too, and gzip data,
+// from a file or a stream, is decompressed into one. Without room for the
+// copy the open fails: reading the stream as it is would lose every
+// position sought back, or read compressed bytes.
+//
+// Standard input can be read only once, but every retrieval of a run opens
+// it again (the compact line needs two): its copy is made once and kept for
+// the whole process. The temporary files vanish when the process ends.
+FILE *text_stream(FILE *f, const char *name, bool *own) {
+  if (f == stdin && rd.stdin_copy) {
+    rewind(rd.stdin_copy);
+    *own = false;
+    return rd.stdin_copy;
+  }
+  bool seeks = can_seek(f);
+  if (seeks && !gzip_ahead(f)) return f;
+  const char *label = FILE_is_stdio(name) ? "standard input" : name;
+  FILE *tmp = tmpfile();
+  bool copied = tmp != nullptr;
+  if (copied) {
+    // The first two bytes of a stream that cannot seek tell whether it is gzip.
+    unsigned char head[2];
+    size_t held = seeks ? 0 : fread(head, 1, sizeof head, f);
+    copied = copy_text(f, tmp, head, held, seeks || qelgz::is_gzip(head, held), label);
+  }
+  int err = errno;
+  if (f != stdin) close_opened(f, name[0] == '|');
+  if (!copied) {
+    if (tmp) fclose(tmp);
+    cannot_read(label, err);
+    return nullptr;
+  }
+  rewind(tmp);
+  *own = f != stdin;
+  if (f == stdin) rd.stdin_copy = tmp;
+  return tmp;
 }
 
 }  // namespace
@@ -523,16 +602,29 @@ int PAR_open(Date *date) {
     FILE_restore_name_conv();
     return -1;
   }
-  FILE *f = FILE_open(name, "r");
-  if (!readable(f, name)) {
-    FILE_restore_name_conv();
-    return -1;
-  }
-  bool own = f != stdin;
-  f = seekable(f, name[0] == '|', &own);
-  if (!f) {
-    FILE_restore_name_conv();
-    return -1;
+  FILE *f = nullptr;
+  bool own = false;
+  if (name[0] == '|' && rd.command_copy && rd.command_name == name) {
+    f = rd.command_copy;  // the command's text of this run
+    rewind(f);
+  } else {
+    f = FILE_open(name, "r");
+    if (!readable(f, name)) {
+      FILE_restore_name_conv();
+      return -1;
+    }
+    own = f != stdin;
+    f = text_stream(f, name, &own);
+    if (!f) {
+      FILE_restore_name_conv();
+      return -1;
+    }
+    if (name[0] == '|' && own) {
+      if (rd.command_copy) fclose(rd.command_copy);
+      rd.command_copy = f;
+      rd.command_name = name;
+      own = false;
+    }
   }
   s->ifile = f;
   s->own_ifile = own;

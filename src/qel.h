@@ -368,6 +368,10 @@ int FILE_none_chosen();
 /// Chooses the input file (resource, current, batch latest, or prompt);
 /// copies the name into `out` (160) when given. 1 if it exists, else 0.
 int FILE_get_file_only(const char *prompt, char *out);
+/// As FILE_get_file_only with the name at `index` (from 0) of the
+/// "filename" list of one name a line; past the list's end no name is
+/// given and the file is chosen by time or at the prompt.
+int FILE_get_file_at(const char *prompt, int index, char *out);
 /// Resolves a typed name into `out` (160). Returns 0.
 int FILE_set_file(const char *name, char *out);
 /// Resolves a "current"/"latest" time text (null means "la") into

@@ -1,5 +1,5 @@
 // qelcty.h: the city (station) database: records, reading and lookup
-// (cty_tool.cc, cty_read.cc).
+// (cty_tool.cc, cty_read.cc), and the station table's in-memory index.
 #pragma once
 
 #include "qel.h"
@@ -44,3 +44,17 @@ int CTY_read(int fd, CTY_data *data);
 int CTY_rewind(int fd);
 /// Closes the database: 0, or -1 for a handle that is not the open database.
 int CTY_close(int fd);
+
+/// Finds the station whose identifier is `id`, any case, in the station
+/// table, which the first call reads whole into memory: the "city_file"
+/// resource ("none": no table; a name is looked for in the "file_path"
+/// directory), else "sao.cty" in the "file_path" directory when it exists,
+/// else the installed table. A three-character identifier that the table
+/// lacks is looked for with "K" in front (BOS: KBOS, 2A1: K2A1); of equal
+/// identifiers the first record counts. 1 and the record when found, else 0
+/// (`data` unchanged). Only a "city_file" that cannot be read is named, once,
+/// in a warning.
+int CTY_find(const char *id, CTY_data *data);
+/// Forgets the table CTY_find read, so that the next call reads it again
+/// (after its resources changed). Returns 0. Used by tests.
+int CTY_find_reset();

@@ -20,6 +20,12 @@
 // offset past its end or at another line, an unreadable last entry) is
 // written anew, and an unfinished last line of OUT is replaced.
 //
+// A gzip file (its first two bytes 1f 8b, whatever its name) is indexed by
+// its decompressed text, as the product reader reads it: offsets are
+// offsets in that text. Damaged or cut-off gzip data is indexed up to where
+// it stops decompressing cleanly, with one warning; -a decompresses the
+// file from its start up to the last entry's offset.
+//
 // The file is read once, through one fixed buffer, so memory does not grow
 // with its size. Exit status: 0, 1 when a file cannot be read or written
 // ("qelindex: cannot read FILE: REASON"), 2 for a usage error.
@@ -32,10 +38,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
-#include "qel.h"  // the character classes only, which are inline: qelindex links nothing of the library
+#include "gzip_text.h"  // gzip files read as the product reader reads them (inline)
+#include "qel.h"        // the character classes only, which are inline: qelindex links nothing of the library
 
 namespace {
 
@@ -55,6 +63,85 @@ std::string temp_file;
   fprintf(stderr, "qelindex: cannot %s %s: %s\n", what, name.c_str(), strerror(err));
   exit(1);
 }
+
+// Whether the damage of the gzip input was reported: once a run, though -a
+// may read the file twice.
+bool damage_told = false;
+
+// The bulletin file as it is indexed: its bytes, or the decompressed text
+// of gzip data. Its first two bytes, which tell gzip data, are read ahead
+// and handed out first: standard input may be a pipe, which cannot go back.
+class Input {
+ public:
+  explicit Input(const std::string &name) : name_(name) {
+    fd_ = name == "-" ? 0 : open(name.c_str(), O_RDONLY);
+    if (fd_ < 0) fail("read", name, errno);
+    while (held_ < sizeof head_) {
+      size_t n = raw(reinterpret_cast<char *>(head_) + held_, sizeof head_ - held_);
+      if (n == 0) break;
+      held_ += n;
+    }
+    if (qelgz::is_gzip(head_, held_)) gzip_ = std::make_unique<qelgz::Inflater>();
+  }
+  ~Input() {
+    if (fd_ != 0) close(fd_);
+  }
+  Input(const Input &) = delete;
+  Input &operator=(const Input &) = delete;
+
+  // Up to `n` bytes of the text into `buf`: the count, 0 at its end.
+  size_t read(char *buf, size_t n) {
+    if (!gzip_) return raw(buf, n);
+    size_t got = gzip_->read(buf, n, [this](unsigned char *p, size_t size) {
+      return static_cast<long>(raw(reinterpret_cast<char *>(p), size));
+    });
+    if (got == 0 && !gzip_->reason().empty() && !damage_told) {
+      damage_told = true;
+      fprintf(stderr, "qelindex: %s: damaged gzip data (%s): indexing the text before it\n", name_.c_str(),
+              gzip_->reason().c_str());
+    }
+    return got;
+  }
+
+  // Goes to offset `off` of the text. Gzip data cannot be entered in the
+  // middle: it is decompressed from its start up to there (or to its end).
+  void seek(long off) {
+    if (!gzip_) {
+      if (lseek(fd_, off, SEEK_SET) < 0) fail("read", name_, errno);
+      held_ = given_ = 0;
+      return;
+    }
+    char skip[1 << 16];
+    for (long left = off; left > 0;) {
+      size_t n = read(skip, left < static_cast<long>(sizeof skip) ? static_cast<size_t>(left) : sizeof skip);
+      if (n == 0) break;
+      left -= static_cast<long>(n);
+    }
+  }
+
+ private:
+  // Up to `n` bytes of the file itself, those read ahead first; a read
+  // error ends the program.
+  size_t raw(char *buf, size_t n) {
+    if (given_ < held_) {
+      size_t k = held_ - given_ < n ? held_ - given_ : n;
+      memcpy(buf, head_ + given_, k);
+      given_ += k;
+      return k;
+    }
+    for (;;) {
+      ssize_t got = ::read(fd_, buf, n);
+      if (got >= 0) return static_cast<size_t>(got);
+      if (errno != EINTR) fail("read", name_, errno);
+    }
+  }
+
+  std::string name_;
+  int fd_ = -1;
+  unsigned char head_[2];
+  size_t held_ = 0, given_ = 0;  // bytes read ahead into head_; of them handed out
+  std::unique_ptr<qelgz::Inflater> gzip_;
+};
 
 // One line of the bulletin file: its offset, its first characters (at
 // most kLineMax, without its line end; a length of kLineMax + 1 marks a
@@ -89,7 +176,7 @@ const char *line_end(const char *p, size_t n) {
 // the next call.
 class LineCutter {
  public:
-  LineCutter(int fd, const std::string &name, long start) : fd_(fd), name_(name), base_(start) {}
+  LineCutter(Input &in, long start) : in_(in), base_(start) {}
 
   // The next line, or false at the end of the file.
   bool next(Line *line) {
@@ -168,19 +255,12 @@ class LineCutter {
       end_ -= drop;
       at_ -= drop;
     }
-    for (;;) {
-      ssize_t n = read(fd_, buf_ + end_, kBufSize - end_);
-      if (n > 0) {
-        end_ += static_cast<size_t>(n);
-        return true;
-      }
-      if (n == 0) return false;
-      if (errno != EINTR) fail("read", name_, errno);
-    }
+    size_t n = in_.read(buf_ + end_, kBufSize - end_);
+    end_ += n;
+    return n > 0;
   }
 
-  int fd_;
-  const std::string &name_;
+  Input &in_;
   long base_;  // file offset of buf_[0]
   size_t at_ = 0, end_ = 0;
   char buf_[kBufSize];
@@ -280,8 +360,8 @@ std::string entry_of(long off, const char *head, size_t head_len, const Line *ne
 // With `at_heading`, nothing is indexed unless the line at `start` is a
 // heading.
 template <typename Sink>
-void index_lines(int fd, const std::string &name, long start, bool at_heading, Sink sink) {
-  LineCutter lines(fd, name, start);
+void index_lines(Input &in, long start, bool at_heading, Sink sink) {
+  LineCutter lines(in, start);
   Line line;
   std::string head_text;
   long head_off = 0;
@@ -311,18 +391,11 @@ void index_lines(int fd, const std::string &name, long start, bool at_heading, S
   if (pending) sink(entry_of(head_off, head_text.data(), head_text.size(), nullptr));
 }
 
-int open_input(const std::string &name) {
-  if (name == "-") return 0;
-  int fd = open(name.c_str(), O_RDONLY);
-  if (fd < 0) fail("read", name, errno);
-  return fd;
-}
-
 // Writes the whole index of `in` to OUT through a temporary file in OUT's
 // directory renamed into place, so that a reader sees either the old index
 // or the new one, never a part.
 void write_atomically(const std::string &in, const std::string &out_name) {
-  int fd = open_input(in);
+  Input input(in);
   size_t slash = out_name.rfind('/');
   std::string dir = slash == std::string::npos ? "." : out_name.substr(0, slash);
   std::string base = slash == std::string::npos ? out_name : out_name.substr(slash + 1);
@@ -341,7 +414,7 @@ void write_atomically(const std::string &in, const std::string &out_name) {
     mode = 0666 & ~mask;
   }
   Writer w(out, out_name);
-  index_lines(fd, in, 0, false, [&](const std::string &e) {
+  index_lines(input, 0, false, [&](const std::string &e) {
     w.put(e.data(), e.size());
     return true;
   });
@@ -350,7 +423,6 @@ void write_atomically(const std::string &in, const std::string &out_name) {
   if (close(out) != 0) fail("write", out_name, errno);
   if (rename(tmp.c_str(), out_name.c_str()) != 0) fail("write", out_name, errno);
   temp_file.clear();
-  if (fd != 0) close(fd);
 }
 
 // The last entry of the index `fd` of `size` bytes: where its line starts,
@@ -399,8 +471,8 @@ void append(const std::string &in, const std::string &out_name) {
   }
   bool fits = false;
   if (off >= 0) {
-    int fd = open_input(in);
-    if (lseek(fd, off, SEEK_SET) < 0) fail("read", in, errno);
+    Input input(in);
+    input.seek(off);
     // The first product must be the one the last entry names: the same
     // heading at the same offset. Its entry is written again when it
     // changed (its product's next line had not come yet) or when an
@@ -408,7 +480,7 @@ void append(const std::string &in, const std::string &out_name) {
     Writer w(out, out_name);
     bool first = true;
     std::string head = last.substr(0, last.find('/'));
-    index_lines(fd, in, off, true, [&](const std::string &e) {
+    index_lines(input, off, true, [&](const std::string &e) {
       if (!first) {
         w.put(e.data(), e.size());
         return true;
@@ -425,7 +497,6 @@ void append(const std::string &in, const std::string &out_name) {
       return true;
     });
     w.flush();
-    if (fd != 0) close(fd);
   }
   if (close(out) != 0) fail("write", out_name, errno);
   if (!fits) write_atomically(in, out_name);
@@ -498,9 +569,9 @@ int main(int argc, char **argv) {
   } else if (have_out) {
     write_atomically(in_name, out_name);
   } else {
-    int fd = open_input(in_name);
+    Input input(in_name);
     Writer w(1, "standard output");
-    index_lines(fd, in_name, 0, false, [&](const std::string &e) {
+    index_lines(input, 0, false, [&](const std::string &e) {
       w.put(e.data(), e.size());
       return true;
     });

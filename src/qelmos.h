@@ -1,7 +1,8 @@
 // qelmos.h: the MOS report records, the model codes, input selection and
-// station retrieval, the bulletin readers, the report printers, the JSON
-// output and the meteogram (mos_tool.cc, mos_read.cc, mos_read_upper.cc,
-// mos_print.cc, mos_json.cc, mos_plot.cc).
+// station retrieval, the bulletin readers, the report printers, the
+// station's name and place, the JSON output and the meteogram (mos_tool.cc,
+// mos_read.cc, mos_read_upper.cc, mos_print.cc, mos_station.cc, mos_json.cc,
+// mos_plot.cc).
 #pragma once
 
 #include "qel.h"
@@ -330,6 +331,26 @@ int MOSG_series_of(const MOSG_report *report, const Date *run, MOS_series *serie
 int MOS_get_series(Date *date, const char *id, MOS_series *series);
 
 // ---------------------------------------------------------------------------
+// The station's name and place (mos_station.cc), from the station table
+
+/// What the station table says of a bulletin's station.
+struct MOS_station {
+  char name[21];   // with blanks ("NEW YORK CITY"); "" when unknown
+  char state[3];   // state or province, elsewhere the country; "" when unknown
+  float lat, lon;  // degrees north and east; -9999.0 when unknown
+  float elev;      // metres; -9999.0 when unknown
+};
+
+/// Fills *station for bulletin identifier `id` (BOS and 2A1 find KBOS and
+/// K2A1): 1 when the table knows it, else 0 with every field unknown.
+int MOS_station_get(const char *id, MOS_station *station);
+/// Writes the label of a table's header into `out` (at most size - 1
+/// characters): "KBOS: BOSTON, MA  42.37N 71.03W  9 m", leaving out the
+/// parts the table does not give, or the identifier alone when it does not
+/// know the station. Returns 1 when the table knows it, else 0.
+int MOS_station_label(const char *id, char *out, size_t size);
+
+// ---------------------------------------------------------------------------
 // JSON output (mos_json.cc)
 
 /// Prints one station as one line of JSON (JSON Lines) for initial time
@@ -345,8 +366,9 @@ int MOSG_json(Date *date, MOSG_report *report);
 constexpr int MOS_FORM_TABLE = 0;  // the forecast table with its header
 constexpr int MOS_FORM_JSON = 1;   // JSON Lines
 constexpr int MOS_FORM_ZIM = 2;    // the compact "zim_fore" line
-constexpr int MOS_FORM_PNG = 3;    // the meteogram as PNG
-constexpr int MOS_FORM_SVG = 4;    // the meteogram as SVG
+constexpr int MOS_FORM_CSV = 3;    // comma-separated values (a comparison of models)
+constexpr int MOS_FORM_PNG = 4;    // the meteogram as PNG
+constexpr int MOS_FORM_SVG = 5;    // the meteogram as SVG
 /// MOS_output's results beyond 1 (every station found) and 0 (some missing).
 constexpr int MOS_OUT_WRITE = -1;  // a picture could not be written (named on standard error)
 constexpr int MOS_OUT_CANNOT = -2; // the form cannot be made here: no meteogram for the family, no file for the pictures
@@ -362,6 +384,23 @@ int MOS_output(Date *date, const char *ids, int form);
 /// `date` as JSON Lines, warning for each that is missing. Returns 1 when
 /// every one was found (or the model has no output form), else 0.
 int MOS_json_stations(Date *date, const char *ids);
+
+// ---------------------------------------------------------------------------
+// One station, every model side by side (mos_compare.cc)
+
+/// Reads the list of models of the "model" resource ("gfs,nbs,lav"),
+/// naming each unknown word in a warning: the number of known models kept
+/// (a model listed again is kept again), or -1 when the resource holds no
+/// list (one model or none: the single-model path).
+int MOS_compare_models();
+/// Reads station `id` (the first of a list; "all" is refused) of every model
+/// kept by MOS_compare_models, each from its own bulletin file (the name in
+/// its place of the "filename" list, one name for every model, or chosen by
+/// time through the model's data type), and prints them on one time axis
+/// in output form `form` (table, JSON or CSV). A model without the station
+/// is named on standard error. Returns 1 when some model holds the
+/// station, else 0 ("No data found!").
+int MOS_compare(const char *id, int form);
 
 // ---------------------------------------------------------------------------
 // The meteogram (mos_plot.cc, mos_plot_panels.cc)

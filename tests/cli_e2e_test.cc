@@ -172,10 +172,19 @@ TEST(Cli, MakeInstallPutsAWorkingToolInPlaceAndUninstallRemovesIt) {
   const std::string last = "See man qelmos and README.md for every option, value and file.\n";
   ASSERT_GE(o.out.size(), last.size());
   EXPECT_EQ(o.out.substr(o.out.size() - last.size()), last);
+  // The station table comes with it, where the tool finds it when no other
+  // is at hand; data/ holds the same table for runs in the source tree.
+  const std::string table = dest.file("usr/local/share/qelmos/sao.cty");
+  EXPECT_EQ(read_file(table), read_file(kSource + "/data/sao.cty"));
+  std::string keed = expected("gfs_keed.txt");
+  keed.replace(0, keed.find('\n'), "  GFS MOS data for KEED: NEEDLES, CA  34.77N 114.62W  270 m");
   o = run_program(bin,
                   {"-fp", kSource + "/data", "-dp", kSource + "/data", "-if", "gfs_mos", "-id", "KEED", "14010100"});
   EXPECT_EQ(o.status, 0);
-  EXPECT_EQ(o.out, expected("gfs_keed.txt"));
+  EXPECT_EQ(o.out, keed);
+  o = run_program(bin, {"-nc", "/dev/null", "-mo", "gfs", "-id", "KEED", kSource + "/data/14010100.mav"}, "", {},
+                  dest.path());
+  EXPECT_EQ(o.out + o.err, keed);
 
   // The index writer comes with it.
   const std::string index_bin = dest.file("usr/local/bin/qelindex");
@@ -191,6 +200,7 @@ TEST(Cli, MakeInstallPutsAWorkingToolInPlaceAndUninstallRemovesIt) {
   EXPECT_FALSE(std::filesystem::exists(bin));
   EXPECT_FALSE(std::filesystem::exists(page));
   EXPECT_FALSE(std::filesystem::exists(index_bin));
+  EXPECT_FALSE(std::filesystem::exists(table));
 }
 
 TEST(Cli, MakeRunBuildsOnlyTheTool) {

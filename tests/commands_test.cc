@@ -144,4 +144,10 @@ TEST_F(Commands, CommandsTheUserWroteRun) {
     messages = read_file(dir.file("ran_messages"));
   }
   EXPECT_EQ(messages, o.out);
+
+  // A run runs its command once, however often it opens the file (the
+  // family found from it, one look-up per station).
+  o = qelmos({"-id", "KEED,KELN", "@|echo x >>ran_count; cat 14010100_mos"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(read_file(dir.file("ran_count")), "x\n");
 }

@@ -1,5 +1,6 @@
 // Tests of the city database: records with their marks, cut and missing
-// fields, the handles, choosing the file, and station lookups.
+// fields, the handles, choosing the file, and station lookups, by a scan
+// of the file and through the station table's index.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include "test_util.h"
 
 using qeltest::capture;
+using qeltest::data_file;
 using qeltest::TempDir;
 
 namespace {
@@ -111,4 +113,37 @@ TEST_F(CityFile, GetFindsTheFirstRecordByIdNameOrWmo) {
   EXPECT_EQ(CTY_get_loc(nullptr, "KXXX", &lat, &lon), 0);
   EXPECT_EQ(lat, 1);
   EXPECT_EQ(lon, 2);
+}
+
+TEST(StationTable, FindByIdThreeLetterAndFaaFormsOnceWarned) {
+  TempDir empty;
+  RES_put("file_path", empty.path().c_str());
+  RES_put("city_file", data_file("stations.cty").c_str());
+  CTY_data d;
+  // Any case; BOS and 2A1 are KBOS and K2A1; HNL has a record of its own.
+  auto found = [&](const char *id) { return CTY_find(id, &d) ? std::string(d.id) + " " + d.name : "-"; };
+  std::string got;
+  for (const char *id : {"kbos", "BOS", "2a1", "HNL", "PHNL", "KXXX", "XXX", "EED ", ""}) got += found(id) + ",";
+  EXPECT_EQ(got, "KBOS BOSTON,KBOS BOSTON,K2A1 JAMESTOWN,HNL HONOLULU,PHNL HONOLULU,-,-,-,-,");
+  EXPECT_STREQ(d.id, "PHNL");  // unchanged by the misses
+
+  // A table the user named that cannot be read is named once, whatever
+  // the number of lookups; "none", and no table at all, say nothing.
+  CTY_find_reset();
+  RES_put("city_file", "missing.cty");
+  auto o = capture([&] {
+    EXPECT_EQ(CTY_find("KBOS", &d), 0);
+    EXPECT_EQ(CTY_find("KEED", &d), 0);
+  });
+  EXPECT_EQ(o.out + o.err, "QEL: cannot read the station table missing.cty: No such file or directory\n");
+  for (const char *cf : {"none", ""}) {
+    CTY_find_reset();
+    RES_put("city_file", cf);
+    o = capture([&] { EXPECT_EQ(CTY_find("KBOS", &d), 0); });
+    EXPECT_EQ(o.out + o.err, "") << cf;
+  }
+  // sao.cty in the file_path directory is the table by default.
+  CTY_find_reset();
+  empty.write("sao.cty", "EAGLE CO US KEGE 4 39.64 -106.92 1993 -9999 0\n");
+  EXPECT_EQ(found("EGE"), "KEGE EAGLE");
 }

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "qel.h"
 #include "qelresrc.h"
@@ -159,6 +160,34 @@ TEST_F(Indexed, LookupsThroughTheIndexPrintTheSameTables) {
   dir.write("14010100_hdr", "1502 FOUS21 KWNO 010000/MAVNE1\n");
   EXPECT_EQ(qelmos("indexed", {"-mo", "gfs", "-id", "KEED", "14010100"}).status, 30);
   EXPECT_EQ(qelmos("indexed", {"-mo", "gfs", "-id", "KELN", "14010100"}).status, 0);
+}
+
+TEST_F(Indexed, GzipFileIsIndexedByItsText) {
+  // A gzip bulletin of two members: the index holds offsets in its text, so
+  // that the lookup through it finds the station of the second product; -a
+  // after a member more decompresses the file up to its last entry and
+  // appends the new product.
+  const std::string two = read_file(data_file("gfs_mav_two_products.txt"));
+  const std::string feed = read_file(data_file("gfsx_mex_feus23_12z.txt"));
+  dir.write("14010100_mos", qeltest::gzip(two.substr(0, 1600)) + qeltest::gzip(two.substr(1600)));
+  Output o = qelindex({"-o", "14010100_hdr", "14010100_mos"}, dir.path());
+  EXPECT_EQ(o.status, 0) << o.err;
+  const std::string index = "7 FOUS26 KWNO 010000/MAVWC0\n1502 FOUS21 KWNO 010000/MAVNE1\n";
+  EXPECT_EQ(read_file(dir.file("14010100_hdr")), index);
+  const std::vector<std::string> keln = {"-mo", "gfs", "-id", "KELN", "14010100"};
+  Output indexed = qelmos("indexed", keln);
+  EXPECT_EQ(indexed.status, 0) << indexed.err;
+  EXPECT_EQ(indexed.out, qelmos("plain", keln).out);
+
+  std::ofstream(dir.file("14010100_mos"), std::ios::app | std::ios::binary) << qeltest::gzip(feed);
+  o = qelindex({"-a", "-o", "14010100_hdr", "14010100_mos"}, dir.path());
+  EXPECT_EQ(o.out + o.err, "");
+  EXPECT_EQ(read_file(dir.file("14010100_hdr")),
+            index + std::to_string(two.size() + 11) + " FEUS23 KWNO 101200/MEXNC1\n");
+  const std::vector<std::string> kyip = {"-mo", "gfsx", "-id", "KYIP", "14010100"};
+  indexed = qelmos("indexed", kyip);
+  EXPECT_NE(indexed.out, "");
+  EXPECT_EQ(indexed.out, qelmos("plain", kyip).out);
 }
 
 TEST_F(Indexed, StaleIndexes) {

@@ -265,3 +265,33 @@ TEST_F(Bulletins, DoubleSpacingPacificAndAlaskaHeadingsAndExtendedThunder) {
   place("gfsx_mex_feus23_12z.txt", "20071012");
   EXPECT_EQ(qelmos({"-mo", "gfsx", "-id", "KY70", "-me", "out3", "20071012"}).out, expected("gfsx_ky70_out3.txt"));
 }
+
+TEST(StationTable, HeaderAndJsonNameAKnownStationOnly) {
+  const std::string table = data_file("stations.cty");
+  auto run = [&](const std::string &model, const std::string &id, const std::string &bulletin,
+                 const std::string &output = "table") {
+    return run_qelmos({"-nc", "/dev/null", "-cf", table, "-mo", model, "-ou", output, "-id", id, data_file(bulletin)});
+  };
+  // The expected table with its first line replaced.
+  auto headed = [](const std::string &header, const std::string &name) {
+    std::string text = expected(name);
+    return header + text.substr(text.find('\n'));
+  };
+  // KELN is not in the table: the header stays as it was. The upper-air
+  // BOS is KBOS of the table.
+  EXPECT_EQ(run("gfs", "KEED", "gfs_mav_fous26_00z.txt").out,
+            headed("  GFS MOS data for KEED: NEEDLES, CA  34.77N 114.62W  270 m", "gfs_keed.txt"));
+  EXPECT_EQ(run("gfs", "KELN", "gfs_mav_fous26_00z.txt").out, expected("gfs_keln.txt"));
+  EXPECT_EQ(run("nam_ua", "KBOS", "nam_fous61_upper_air_06z.txt").out,
+            headed("  NAM MOS data for BOS: BOSTON, MA  42.37N 71.03W  9 m", "nam_ua_bos_06z.txt"));
+
+  Output o = run("gfs", "KEED,KELN", "gfs_mav_fous26_00z.txt", "json");
+  EXPECT_EQ(o.status, 0) << o.err;
+  std::string keed = expected("json_gfs_keed.jsonl");
+  const std::string unknown = R"("name":null,"state":null,"lat":null,"lon":null,"elevation_m":null,)";
+  keed.replace(keed.find(unknown), unknown.size(),
+               R"("name":"NEEDLES","state":"CA","lat":34.7667,"lon":-114.6167,"elevation_m":270,)");
+  ASSERT_EQ(o.out.substr(0, keed.size()), keed);
+  const std::string keln = R"({"station":"KELN",)" + unknown + R"("model":"gfs",)";
+  EXPECT_EQ(o.out.substr(keed.size(), keln.size()), keln);
+}

@@ -45,7 +45,9 @@ const char *const kToolHelp =
     " -if type    Input data file type\n"
     " -of type    Output file type\n"
     " -pf param   File parameters: use,calc,over,app\n"
-    " -mo model   Specific model to use\n"
+    " -mo model   Specific model to use (default: the file's family):\n"
+    "               nbh,nbs,nbe,nbx,nbp,lav,lev,ecs,*ngm,ngm_ua,eta,eta_ua,nam,nam_ua,\n"
+    "               avn,mrf,mrfx,gfs,gfsx\n"
     " -ou type    Type of output\n"
     " -cu [hour]  Use current data file\n"
     " -ho hour    Actual hour of the file\n"
@@ -54,7 +56,7 @@ const char *const kToolHelp =
     " -va var     Variable to be plotted or contoured\n"
     " -pa param[,...]  Program parameters\n"
     "Positional options...\n"
-    " file        Input file name\n"
+    " file...     Input file names\n"
     "See man qelmos and README.md for every option, value and file.\n";
 
 std::vector<std::string> lines_of(const std::string &text) {

@@ -9,6 +9,7 @@
 #include <sys/msg.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,20 @@ int window_key(int n) { return 0x40000000 + (test_pid % 0x400000) * 128 + (n & 1
 std::string data_file(const std::string &name) { return std::string(QEL_TEST_DATA) + "/" + name; }
 
 std::string expected(const std::string &name) { return read_file(data_file("expected/" + name)); }
+
+std::string gzip(const std::string &text) {
+  z_stream z{};
+  if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK) abort();
+  std::string out(deflateBound(&z, text.size()), '\0');
+  z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(text.data()));
+  z.avail_in = static_cast<uInt>(text.size());
+  z.next_out = reinterpret_cast<Bytef *>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  if (deflate(&z, Z_FINISH) != Z_STREAM_END) abort();
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
 
 BulletinDir::BulletinDir() { dir.write("name_conv", "mos_dat %D/%y%m%d%h_mos - 0\n"); }
 

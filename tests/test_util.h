@@ -62,6 +62,10 @@ std::string data_file(const std::string &name);
 /// The text of tests/data/expected/NAME, checked by hand against its bulletin.
 std::string expected(const std::string &name);
 
+/// `text` compressed as one gzip member (zlib's default level); members
+/// joined one after another read as one text.
+std::string gzip(const std::string &text);
+
 /// A data directory with a name convention file ("mos_dat" files are named
 /// by the run's year, month, day and hour: "14010100_mos"), where the built
 /// qelmos runs.

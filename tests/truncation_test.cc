@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <nlohmann/json.hpp>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -140,5 +142,67 @@ TEST(Truncation, EveryPrefixOfARealBulletin) {
     EXPECT_GT(whole.size(), 5u);
     EXPECT_EQ(problems, std::vector<std::string>{});
     EXPECT_GT(tables, 100);
+  }
+}
+
+// The same for the fixed-grid products, compared as JSON: every value that
+// a prefix gives is the whole file's value of that key and column.
+TEST(Truncation, EveryPrefixOfARealGridProduct) {
+  struct Case {
+    const char *file;
+    int model;
+    const char *id;
+  };
+  const Case cases[] = {
+      {"nbs_file_v50_2026091912.txt", MOS_NBS, "2A1"},    // national file: leading blanks, LF
+      {"nbe_feed_v32_2020072214.txt", MOS_NBE, "CLHC1"},  // feed framing, CR CR LF, climatology
+      {"lav_feed_2020071012.txt", MOS_LAV, "PHJH"},       // 81-character lines, codes
+  };
+  MESS_set(0, M_WARN);
+  TempDir dir;
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.file);
+    std::string text = qeltest::read_file(qeltest::data_file(c.file));
+    FLAG_set(4, c.model);
+    PAR_set_in_file("");
+    std::string path = dir.write("cut.txt", text);
+    std::vector<std::string> problems;
+    int found = 0;
+    {
+      Sinks sinks(dir);
+      auto retrieve = [&](nlohmann::json *obj) {
+        char name[QEL_NAME_LEN];
+        FILE_set_file(path.c_str(), name);
+        Date d;
+        DATE_init(&d);
+        static MOSG_report r;
+        int got = MOSG_get_station(&d, c.id, &r);
+        if (got == 1) MOSG_json(&d, &r);
+        std::string out = sinks.take(0), err = sinks.take(1);
+        if (!err.empty() || (got == 1) == out.empty()) return -1;
+        if (got == 1) *obj = nlohmann::json::parse(out);
+        return got;
+      };
+      nlohmann::json whole;
+      if (retrieve(&whole) != 1) problems.push_back("no object from the whole file");
+      for (size_t n = text.size(); n-- > 0 && problems.size() < 5;) {
+        if (truncate(path.c_str(), static_cast<off_t>(n)) != 0) problems.push_back("truncate failed");
+        nlohmann::json part;
+        int got = retrieve(&part);
+        if (got < 0) problems.push_back("cut at " + std::to_string(n) + ": neither an object nor no station");
+        if (got != 1) continue;
+        found++;
+        const auto &cols = part["forecasts"], &all = whole["forecasts"];
+        for (size_t k = 0; k < cols.size(); k++)
+          for (const auto &[key, value] : cols[k].items()) {
+            bool same = k < all.size() && all[k].contains(key) && all[k][key] == value;
+            if (!value.is_null() && !same)
+              problems.push_back("cut at " + std::to_string(n) + ": " + key + " of column " + std::to_string(k) + " is " +
+                                 value.dump());
+          }
+      }
+    }
+    EXPECT_EQ(problems, std::vector<std::string>{});
+    EXPECT_GT(found, 100);
   }
 }
