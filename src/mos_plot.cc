@@ -381,12 +381,6 @@ int MOS_plot_set_size(const char *text) {
   return 1;
 }
 
-int MOS_plot_get_size(int *width, int *height) {
-  if (width) *width = st.width;
-  if (height) *height = st.height;
-  return 0;
-}
-
 int MOS_plot_write(const MOS_series *series, int form, FILE *out) {
   if (!series || !out || (form != MOS_FORM_PNG && form != MOS_FORM_SVG)) return 0;
   int err = 0;

@@ -408,8 +408,6 @@ int MOS_compare(const char *id, int form);
 /// Sets the size of the pictures from "WIDTHxHEIGHT" in pixels (320 x 240
 /// to 4000 x 4000; 1200 x 800 until set): 1, or 0 and the size unchanged.
 int MOS_plot_set_size(const char *text);
-/// Copies the size of the pictures into *width and *height (when given). Returns 0.
-int MOS_plot_get_size(int *width, int *height);
 /// Writes the meteogram of `series` as PNG (MOS_FORM_PNG) or SVG
 /// (MOS_FORM_SVG) to `out`: 1, or 0 when it could not be drawn or written.
 int MOS_plot_write(const MOS_series *series, int form, FILE *out);
