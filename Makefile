@@ -22,7 +22,7 @@ PROGRAMS   = qelmos qelindex
 qelmos_BIN = $(BUILD)/qelmos
 qelindex_BIN = $(BUILD)/qelindex
 
-.PHONY: all build run install uninstall test test-plain test-asan test-fuzz bench fuzz clean
+.PHONY: all build run install uninstall test test-plain test-asan test-fuzz bench fuzz docs clean
 
 all: build
 
@@ -92,6 +92,24 @@ bench: build
 # built with clang in fuzz-build/ (see fuzz/build.sh for running them).
 fuzz:
 	fuzz/build.sh
+
+# The README's meteogram pictures in docs/, one of each kind of family,
+# drawn from the samples of tests/data (MODEL:STATION:SAMPLE) at 1000 x 667,
+# with the station table of data/.
+DOCS_PICTURES = nam:KFPK:nam_met_fous46_12z.txt gfsx:KY70:gfsx_mex_feus23_12z.txt \
+	nbs:KDSM:nbs_feed_v40_2021040712.txt nbe:KJFK:nbe_kjfk_v41_2023101705_stripped.txt \
+	nbp:KLAX:nbp_file_v50_2026092813.txt lav:PHHI:lav_feed_2020071012.txt
+
+docs:
+	@tools/install-deps build
+	$(build_targets) qelmos
+	@mkdir -p docs
+	@for p in $(DOCS_PICTURES); do \
+	  set -- $$(echo $$p | tr : ' '); \
+	  echo "docs/meteogram_$$1.png ($$2, tests/data/$$3)"; \
+	  ./$(BUILD)/qelmos -fp data -nc /dev/null -mo $$1 -id $$2 -ou png -pa size=1000x667 \
+	    -of docs/meteogram_$$1.png tests/data/$$3 || exit 1; \
+	done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,9 +1,10 @@
 // main.cc: the qelmos driver. It registers the resources the tool accepts,
 // answers a help request, prints the banner, selects the bulletin file and
 // the model, obtains the station identifier, retrieves that station's MOS
-// report and prints it as a forecast table or as the compact "zim_fore"
-// line; for a list of models, that station of every model side by side.
-// Exit status 0, or 30 when a station is not in the file.
+// report and prints it as a forecast table, the compact "zim_fore" line,
+// JSON or a meteogram; for a list of models, that station of every model
+// side by side. Exit status 0, 30 when a station is not in the file, 2
+// when a meteogram cannot be made, 1 when one cannot be written.
 
 #include <cstring>
 
@@ -83,8 +84,13 @@ int main(int argc, char **argv) {
     form = MOS_FORM_JSON;
   else if (output && stricmp(output, "csv") == 0)
     form = MOS_FORM_CSV;
+  else if (!compare && output && stricmp(output, "png") == 0)
+    form = MOS_FORM_PNG;
+  else if (!compare && output && stricmp(output, "svg") == 0)
+    form = MOS_FORM_SVG;
   else if (is_set(output) && stricmp(output, "table") != 0)
-    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore, json, csv)\n", output);
+    MESS_print(M_WARN, "unknown output '%s' (known: table, zim_fore, json, csv%s)\n", output,
+               compare ? "" : ", png, svg");
 
   // Times in a zone of the user's choice; an unknown one leaves them in UTC.
   const char *zone = RES_get("time_zone");
@@ -94,5 +100,6 @@ int main(int argc, char **argv) {
 
   if (form == MOS_FORM_TABLE) MESS_print(M_MESS, "Searching for: %s...\n", id_string);
   if (compare) QEL_exit(MOS_compare(id_string, form) ? 0 : 30);
-  QEL_exit(MOS_output(&datim, id_string, form) ? 0 : 30);
+  int result = MOS_output(&datim, id_string, form);
+  QEL_exit(result == 1 ? 0 : result == 0 ? 30 : result == MOS_OUT_WRITE ? 1 : 2);
 }

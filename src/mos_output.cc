@@ -3,8 +3,10 @@
 // the table (with its header), the compact line, JSON Lines or CSV. A station
 // that is not there is named on standard error and makes the result 0;
 // the others are still printed, in the order asked (file order for "all").
-// Tables of several stations are separated by a blank line.
+// Tables of several stations are separated by a blank line. The pictures
+// (PNG, SVG) are drawn from each station's series, one file a station.
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,8 +17,10 @@ namespace {
 
 // What the printers keep from one station to the next.
 struct OutputState {
-  int printed = 0;  // stations printed so far
-  Date date{};      // the date the file was chosen for (the run asked)
+  int printed = 0;      // stations printed so far
+  Date date{};          // the date the file was chosen for (the run asked)
+  int form = 0;         // the output form
+  bool failed = false;  // a picture could not be written: no more are tried
 };
 OutputState out;
 
@@ -78,6 +82,26 @@ int table_grid(Date *date, MOSG_report *r) {
   if (run.min != QEL_MISS) run.sec = QEL_MISS;
   header(name, r->id, run);
   MOSG_print(date, r);
+  return 0;
+}
+
+// The picture of a station's series; none after a failed one.
+void picture(const MOS_series *series) {
+  if (!out.failed && !MOS_plot_station(series, out.form)) out.failed = true;
+}
+
+int picture_station(Date *date, MOS_report *r) {
+  static MOS_series series;
+  Date run = block_run(date);
+  MOS_series_of(r, &run, &series);
+  picture(&series);
+  return 0;
+}
+
+int picture_grid(Date *date, MOSG_report *r) {
+  static MOS_series series;
+  MOSG_series_of(r, date, &series);
+  picture(&series);
   return 0;
 }
 
@@ -144,6 +168,9 @@ Printer<Report> printer(int form, Printer<Report> table, Printer<Report> json, P
 
 // Every station of the file, in the chosen form (not the compact line).
 bool every_station(Date *date, Family f, int form) {
+  if (form == MOS_FORM_PNG || form == MOS_FORM_SVG)
+    return f == Family::Grid ? all_stations(date, MOSG_read, picture_grid)
+                             : all_stations(date, MOS_read, picture_station);
   switch (f) {
     case Family::Station: return all_stations(date, MOS_read, printer(form, table_station, MOS_json, MOS_csv));
     case Family::Upper: return all_stations(date, MOSU_read, printer(form, table_upper, MOSU_json, MOSU_csv));
@@ -154,6 +181,12 @@ bool every_station(Date *date, Family f, int form) {
 }
 
 bool station(Date *date, Family f, int form, const char *id) {
+  if (form == MOS_FORM_PNG || form == MOS_FORM_SVG) {
+    static MOS_series series;
+    if (MOS_get_series(date, id, &series) != 1) return false;
+    picture(&series);
+    return true;
+  }
   switch (f) {
     case Family::Station:
       return one_station(date, id, MOS_get_station, printer(form, table_station, MOS_json, MOS_csv));
@@ -203,14 +236,25 @@ int MOS_output(Date *date, const char *ids, int form) {
   if (f == Family::None || (form == MOS_FORM_ZIM && !has_compact(code))) return 1;  // no output form for this model
   if (!ids) ids = "";
   out.printed = 0;
+  out.form = form;
+  out.failed = false;
   if (date) out.date = *date;
   if (form == MOS_FORM_CSV) MOS_csv_begin(code);  // the header, fixed before the first station
+  if (form == MOS_FORM_PNG || form == MOS_FORM_SVG) {
+    if (f == Family::Upper || f == Family::Extended) {
+      MESS_print(M_ERROR, "%s: the %s tables have no meteogram (use -ou table or -ou json)\n", MOS_model_word(code),
+                 f == Family::Upper ? "upper-air" : "extended-range");
+      return MOS_OUT_CANNOT;
+    }
+    if (!MOS_plot_target(stricmp(ids, "all") == 0 || strchr(ids, ',') != nullptr)) return MOS_OUT_CANNOT;
+  }
 
   std::vector<std::string> list;
   if (stricmp(ids, "all") == 0) {
     if (form != MOS_FORM_ZIM) {
       bool any = every_station(date, f, form);
       if (!any) MESS_print(M_WARN, "No data found!\n");
+      if (out.failed) return MOS_OUT_WRITE;
       return any ? 1 : 0;
     }
     // The compact lines of every station: their identifiers first.
@@ -243,5 +287,6 @@ int MOS_output(Date *date, const char *ids, int form) {
       MESS_print(M_WARN, "%s: No data found!\n", id.c_str());
   }
   if (list.empty()) MESS_print(M_WARN, "No data found!\n");
+  if (out.failed) return MOS_OUT_WRITE;
   return !list.empty() && missing == 0 ? 1 : 0;
 }

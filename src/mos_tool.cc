@@ -170,8 +170,11 @@ int MOS_in_file() {
       full = 1;
     else if (stricmp(values[i], "prdash") == 0)
       dash = 1;
-    else if (values[i][0])
-      MESS_print(M_WARN, "unknown parameter '%s' (known: full, prdash)\n", values[i]);
+    else if (strnicmp(values[i], "size=", 5) == 0) {
+      if (!MOS_plot_set_size(values[i] + 5))  // the size of the pictures
+        MESS_print(M_WARN, "bad picture size '%s' (WIDTHxHEIGHT, 320x240 to 4000x4000)\n", values[i] + 5);
+    } else if (values[i][0])
+      MESS_print(M_WARN, "unknown parameter '%s' (known: full, prdash, size=WIDTHxHEIGHT)\n", values[i]);
   }
   free_parsed_array(n, values);
   MOS_set_print_options(full, dash);

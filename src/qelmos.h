@@ -1,7 +1,8 @@
 // qelmos.h: the MOS report records, the model codes, input selection and
 // station retrieval, the bulletin readers, the report printers, the
-// station's name and place, and the JSON output (mos_tool.cc, mos_read.cc,
-// mos_read_upper.cc, mos_print.cc, mos_station.cc, mos_json.cc).
+// station's name and place, the JSON output and the meteogram (mos_tool.cc,
+// mos_read.cc, mos_read_upper.cc, mos_print.cc, mos_station.cc, mos_json.cc,
+// mos_plot.cc).
 #pragma once
 
 #include "qel.h"
@@ -407,11 +408,17 @@ constexpr int MOS_FORM_TABLE = 0;  // the forecast table with its header
 constexpr int MOS_FORM_JSON = 1;   // JSON Lines
 constexpr int MOS_FORM_ZIM = 2;    // the compact "zim_fore" line
 constexpr int MOS_FORM_CSV = 3;    // CSV: a header, then a line per station and column (comparison: per time and model)
+constexpr int MOS_FORM_PNG = 4;    // the meteogram as PNG
+constexpr int MOS_FORM_SVG = 5;    // the meteogram as SVG
+/// MOS_output's results beyond 1 (every station found) and 0 (some missing).
+constexpr int MOS_OUT_WRITE = -1;  // a picture could not be written (named on standard error)
+constexpr int MOS_OUT_CANNOT = -2; // the form cannot be made here: no meteogram for the family, no file for the pictures
 /// Prints the stations `ids` (one, several separated by commas in that
 /// order, or "all": every station of the family in file order) of the
 /// bulletin file of `date` in output form `form` (mos_output.cc), naming
 /// each that is missing on standard error. Returns 1 when every one was
-/// found (or the model has no such output form), else 0.
+/// found (or the model has no such output form), else 0; for the
+/// pictures also MOS_OUT_WRITE or MOS_OUT_CANNOT.
 int MOS_output(Date *date, const char *ids, int form);
 /// Prints the stations `ids` (comma-separated, in that order, or "all":
 /// every station of the family in file order) of the bulletin file of
@@ -435,3 +442,27 @@ int MOS_compare_models();
 /// is named on standard error. Returns 1 when some model holds the
 /// station, else 0 ("No data found!").
 int MOS_compare(const char *id, int form);
+
+// ---------------------------------------------------------------------------
+// The meteogram (mos_plot.cc, mos_plot_panels.cc)
+
+/// Sets the size of the pictures from "WIDTHxHEIGHT" in pixels (320 x 240
+/// to 4000 x 4000; 1200 x 800 until set): 1, or 0 and the size unchanged.
+int MOS_plot_set_size(const char *text);
+/// Writes the meteogram of `series` as PNG (MOS_FORM_PNG) or SVG
+/// (MOS_FORM_SVG) to `out`: 1, or 0 when it could not be drawn or written.
+int MOS_plot_write(const MOS_series *series, int form, FILE *out);
+/// Chooses where this run's pictures go from the out_file resource (-of):
+/// standard output when it is unset or "-", else a file, a name pattern
+/// ("%s": the identifier) or a "|command". 1, or 0 after naming on
+/// standard error why it cannot be: standard output at a terminal, or
+/// for `several` stations; a command from a defaults file of the current
+/// directory.
+int MOS_plot_target(int several);
+/// Writes the meteogram of `series` where MOS_plot_target chose: 1, or 0
+/// after naming the file and the reason (a file left half written is removed).
+int MOS_plot_station(const MOS_series *series, int form);
+/// A pixel (*x, *y) of the flight-category strip in column `col` of the
+/// picture of `series` at the current size: 1, or 0 when the column has
+/// no category or the picture no strip. Used by tests.
+int MOS_plot_strip_pixel(const MOS_series *series, int col, int *x, int *y);

@@ -64,8 +64,8 @@ TEST(Cli, UnknownWordsAreNamedAndChangeNothing) {
             "unknown option -zz\n"
             "unknown model 'gfz' (known: ngm, ngm_ua, eta, eta_ua, nam, nam_ua, avn, mrf, mrfx, gfs, gfsx, nbh, nbs, nbe, "
             "nbx, nbp, lav, lev, ecs)\n"
-            "unknown parameter 'bogus' (known: full, prdash)\n"
-            "unknown output 'tabel' (known: table, zim_fore, json, csv)\n");
+            "unknown parameter 'bogus' (known: full, prdash, size=WIDTHxHEIGHT)\n"
+            "unknown output 'tabel' (known: table, zim_fore, json, csv, png, svg)\n");
 
   // They are warnings: "-me none" silences them, wherever it stands.
   o = qelmos({"-zz", "3", "-mo", "gfz", "-me", "none", "-id", "dca", ngm});

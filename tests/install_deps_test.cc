@@ -18,7 +18,9 @@ using qeltest::TempDir;
 namespace {
 
 const std::string kScript = std::string(QEL_SOURCE_DIR) + "/tools/install-deps";
-const char *const kBuildSet[] = {"g++", "cmake", "make", "libgtest-dev", "nlohmann-json3-dev", "zlib1g-dev"};
+const char *const kBuildSet[] = {"g++",           "cmake",         "make",              "libgtest-dev",
+                                  "nlohmann-json3-dev", "zlib1g-dev", "pkg-config",   "libcairo2-dev",
+                                  "libfontconfig-dev", "libexpat1-dev", "fonts-dejavu-core"};
 
 // A machine of stand-ins: `installed` lists the packages present; apt-get
 // logs its arguments and installs what it is asked to.
