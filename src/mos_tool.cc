@@ -249,6 +249,34 @@ bool lamp_extended(const char *next) {
 
 }  // namespace
 
+namespace {
+
+int mrfx_heading(const char *line) {
+  for (const HeadingMarker &h : kHeadingMarkers)
+    if (PAR_cmp(line, "", h.pattern) == 0) return h.code;
+  return 0;
+}
+
+// The family of the first line from where reading stands that holds `text`
+// and that `family` takes, with its position; 0 when none is left. Lines
+// are passed over as the grid reader passes over them, not read one by one.
+int first_of(int ind, const char *text, int (*family)(const char *), long *pos) {
+  char line[129];
+  while (PAR_find(ind, text, nullptr) == 1) {
+    long at = PAR_get_pos(ind);
+    if (PAR_read(ind, 0, 0, line) <= 0) continue;
+    int code = family(line);
+    if (!code) continue;
+    *pos = at;
+    // LAMP's hourly and extended blocks share their station line.
+    if (code == MOS_LAV && PAR_read(ind, 0, 1, line) > 0 && lamp_extended(line)) code = MOS_LEV;
+    return code;
+  }
+  return 0;
+}
+
+}  // namespace
+
 int MOS_find_model(Date *date) {
   if (sel.model_named) return FLAG_get(FLAG_MODEL);
   // A file that cannot be opened is named once, by the retrieval.
@@ -257,35 +285,31 @@ int MOS_find_model(Date *date) {
   int ind = MOS_open(date);
   MESS_set(MESS_FORCE_ADD, warn);
   if (ind < 0) return FLAG_get(FLAG_MODEL);
-  // One pass over the file: the first family found decides, unless the
-  // file holds an NGM block anywhere (it is then read as NGM, as it always
-  // was without a model).
-  int found = 0, by_heading = 0;
-  bool lamp_pending = false;
-  char line[129] = "";
-  for (int n = 0;; n++) {
-    int got = PAR_read(ind, 0, n, line);
-    if (got < 0) break;
-    if (got == 0) continue;
-    if (lamp_pending) {
-      if (lamp_extended(line)) found = MOS_LEV;
-      lamp_pending = false;
+  // A file that holds an NGM block anywhere is read as NGM, as it always
+  // was without a model. Otherwise the first station line of a known family
+  // decides ("GUIDANCE": every family but the upper air, which names its
+  // model on an "OUTPUT FROM" line, and the extended range, known by its
+  // product heading). Each is a search for a text, as fast as grep.
+  long pos = 0;
+  int found = first_of(ind, "NGM MOS", [](const char *l) { return station_line_family(l) == MOS_NGM ? MOS_NGM : 0; },
+                       &pos);
+  if (!found) {
+    struct Kind {
+      const char *text;
+      int (*family)(const char *);
+    } kinds[] = {{"GUIDANCE", station_line_family}, {"OUTPUT FROM ", station_line_family},
+                 {"FOUS20", mrfx_heading}, {"FOX", mrfx_heading}};
+    long first = -1;
+    for (const Kind &k : kinds) {
+      PAR_rewind(ind);
+      int code = first_of(ind, k.text, k.family, &pos);
+      if (code && (first < 0 || pos < first)) {
+        found = code;
+        first = pos;
+      }
     }
-    int code = station_line_family(line);
-    if (code == MOS_NGM) {
-      found = MOS_NGM;
-      break;
-    }
-    if (code && !found) {
-      found = code;
-      lamp_pending = code == MOS_LAV;
-    }
-    if (!by_heading && !found)
-      for (const HeadingMarker &h : kHeadingMarkers)
-        if (PAR_cmp(line, "", h.pattern) == 0) by_heading = h.code;
   }
   MOS_close(ind);
-  if (!found) found = by_heading;
   if (found && found != MOS_NGM) {
     FLAG_set(FLAG_MODEL, found);
     MESS_print(M_MESS, "reading the file as %s\n", MOS_model_word(found));

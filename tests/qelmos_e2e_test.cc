@@ -65,6 +65,16 @@ TEST_F(Bulletins, FamilyFoundFromTheFile) {
   EXPECT_EQ(o.out, expected("ngm_dca.txt"));
   o = qelmos({"-id", "KEED", "91030600"});
   EXPECT_EQ(o.status, 30);
+
+  // A national file of many blocks (here 160,000 lines) is searched, not
+  // read line by line, and without a warning.
+  std::string feed = read_file(data_file("nbs_feed_v40_2021040712.txt"));
+  std::string block = feed.substr(feed.find("KDSM")), national;
+  for (int i = 0; i < 4000; i++) national += block + "\n";
+  dir.write("21040712_mos", national);
+  o = qelmos({"-id", "KDSM", "21040712"});
+  EXPECT_EQ(o.err, "");
+  EXPECT_EQ(o.out, expected("nbs_kdsm.txt"));
 }
 
 TEST_F(Bulletins, FullTableWithDashesAndOptionalColumns) {
