@@ -204,7 +204,7 @@ std::string run_label(Date run) {
   if (run.min == 0) run.min = QEL_MISS;
   if (run.min != QEL_MISS) run.sec = QEL_MISS;
   char label[80] = "";
-  DATE_make_label(&run, label);
+  DATE_make_zone_label(&run, label, sizeof label);  // in the zone of -tz, with the UTC time
   return label;
 }
 
@@ -316,12 +316,11 @@ std::string block_label(const Model &m, int width) {
   return label;
 }
 
+// The TIME cell of a valid time: in UTC, or in the zone of -tz.
 std::string time_label(int64_t t) {
-  Date v;
-  DATE_get_gmdate(&t, &v);
-  char buf[16];
-  snprintf(buf, sizeof buf, "  %2d/%2.2dZ", v.day, v.hour);
-  return buf;
+  char cell[40];
+  MOS_time_cell(t, cell, sizeof cell);
+  return "  " + std::string(cell);
 }
 
 // The header: the station, then each model with its guidance and run,
@@ -364,7 +363,8 @@ void print_table(const char *id, const std::vector<int64_t> &times) {
   for (const Model &m : cmp.models) blocks.push_back(block_of(m));
   table_header(id);
 
-  std::string labels = "        ", heads = "  TIME  ";
+  std::string labels(2 + MOS_time_width(), ' '), heads = "  TIME";
+  heads.append(static_cast<size_t>(MOS_time_width()) - 4, ' ');
   for (size_t k = 0; k < blocks.size(); k++) {
     labels += block_label(cmp.models[k], blocks[k].width);
     heads += " |";
@@ -406,11 +406,20 @@ bool contest_day_start(int64_t t, int64_t *start) {
   return true;
 }
 
-// The start of the local calendar day that holds `t`, or false without a
-// local zone. The local-time option (-tz) supplies the zone: once it
-// exists, this gives the local midnight before `t`, and the block of local
-// days follows the contest days. Until then there is no such block.
-bool local_day_start(int64_t, int64_t *) { return false; }
+// The start of the local calendar day (start, start + 24 h] that holds `t`
+// in the zone of -tz (the local midnight before it), or false without a
+// zone. A day of a change of daylight saving starts at its own midnight.
+bool local_day_start(int64_t t, int64_t *start) {
+  if (!DATE_zone_set()) return false;
+  Date d;
+  int32_t offset = 0, then = 0;
+  if (DATE_get_zonedate(t - 1, &d, nullptr, 0, &offset) != 0) return false;
+  int64_t midnight = t - 1 - (int64_t(d.hour) * 3600 + int64_t(d.min) * 60 + d.sec);
+  Date m;
+  if (DATE_get_zonedate(midnight, &m, nullptr, 0, &then) != 0) return false;
+  *start = midnight + (offset - then);  // the midnight's own offset
+  return true;
+}
 
 struct DayValue {
   bool ok = false;
@@ -475,8 +484,12 @@ void print_days(const char *title, bool (*day_start)(int64_t, int64_t *)) {
       max_sum += days.back().max, min_sum += days.back().min, n++;
     }
     if (n == 0) continue;
+    // A local day is named by its local date, a contest day by its UTC date.
     Date d;
-    DATE_get_gmdate(&start, &d);
+    if (day_start == local_day_start)
+      DATE_get_zonedate(start + 1, &d, nullptr, 0, nullptr);
+    else
+      DATE_get_gmdate(&start, &d);
     char label[16];
     snprintf(label, sizeof label, "  %2d %s", d.day, DATE_month(d.month));
     std::string line = label;
@@ -511,7 +524,14 @@ void print_days(const char *title, bool (*day_start)(int64_t, int64_t *)) {
 
 void print_day_blocks() {
   print_days(" 06Z-06Z", contest_day_start);
-  print_days(" LOCAL", local_day_start);
+  // The local days carry the zone's abbreviation (of the first time shown).
+  char abbr[16] = "";
+  Date d;
+  for (const Model &m : cmp.models)
+    if (!abbr[0] && m.found && m.series.n > 0 && m.series.p[0].valid >= 0)
+      DATE_get_zonedate(m.series.p[0].valid, &d, abbr, sizeof abbr, nullptr);
+  std::string title = std::string(" LOCAL ") + abbr;
+  print_days(title.c_str(), local_day_start);
 }
 
 // ---------------------------------------------------------------------------
@@ -590,7 +610,7 @@ void print_json(const std::vector<int64_t> &times) {
   for (int64_t t : times) {
     qeljson::Writer w;
     w.open('{');
-    w.key("valid"), qeljson::iso_time(w, t);
+    qeljson::valid(w, t);  // and "valid_local" with -tz
     for (const Model &m : cmp.models) {
       w.key_text(m.label.c_str());
       const MOS_point *p = point_at(m, t);
@@ -649,14 +669,20 @@ std::string csv_value(const Value &v) {
 
 // A header line, then one line per valid time and model that has a value then.
 void print_csv(const std::vector<int64_t> &times) {
-  std::string head = "valid,model";
+  bool local = DATE_zone_set();  // "valid_local" with -tz, as in JSON
+  std::string head = local ? "valid,valid_local,model" : "valid,model";
   for (const Field &f : kFields) head += std::string(",") + f.key;
   MESS_print(M_PRINT, "%s\n", head.c_str());
   for (int64_t t : times)
     for (const Model &m : cmp.models) {
       const MOS_point *p = point_at(m, t);
       if (!p) continue;
-      std::string line = iso_text(t) + "," + csv_text(m.label.c_str());
+      std::string line = iso_text(t) + ",";
+      if (local) {
+        const char *lt = qeljson::local_text(t);
+        line += std::string(lt ? lt : "") + ",";
+      }
+      line += csv_text(m.label.c_str());
       for (const Field &f : kFields) line += "," + csv_value(f.get(m, *p));
       MESS_print(M_PRINT, "%s\n", line.c_str());
     }

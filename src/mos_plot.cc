@@ -32,18 +32,30 @@ struct PlotState {
 };
 PlotState st;
 
-// The zone of the time axis: UTC. The axis labels, the day boundaries and
-// the title's zone come from these two functions alone, so that a local
-// zone changes only them.
-const char *zone_name() { return "UTC"; }
+// The zone of the time axis: UTC, or the zone of -tz. The axis labels,
+// the day boundaries and the title's zone come from these functions alone.
+std::string zone_name(const MOS_series &s) {
+  if (!DATE_zone_set()) return "UTC";
+  // The zone's abbreviations over the picture ("EST", or "EDT/EST" across
+  // a change of daylight saving).
+  std::string names;
+  for (int i = 0; i < s.n; i++) {
+    if (s.p[i].valid < 0) continue;
+    Date d;
+    char abbr[16] = "";
+    DATE_get_zonedate(s.p[i].valid, &d, abbr, sizeof abbr, nullptr);
+    if (abbr[0] && names.find(abbr) == std::string::npos) names += (names.empty() ? "" : "/") + std::string(abbr);
+  }
+  return names.empty() ? "local" : names;
+}
 Date zone_date(int64_t secs) {
   Date d;
-  DATE_get_gmdate(&secs, &d);
+  DATE_get_zonedate(secs, &d, nullptr, 0, nullptr);  // UTC without a zone
   return d;
 }
 
-// A valid time's axis label: its hour ("18Z", LAMP's "1830Z") and its
-// day ("Wed 7 Apr").
+// A valid time's axis label: its hour ("18Z", LAMP's "1830Z"; in a local
+// zone "14" or "1430") and its day ("Wed 7 Apr").
 void axis_label(int64_t valid, char *hour, size_t hour_size, char *day, size_t day_size) {
   static const char *const kDays[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char *const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -54,10 +66,11 @@ void axis_label(int64_t valid, char *hour, size_t hour_size, char *day, size_t d
     str_copy(day, "", day_size);
     return;
   }
+  const char *z = DATE_zone_set() ? "" : "Z";
   if (d.min != 0)
-    snprintf(hour, hour_size, "%02d%02dZ", d.hour, d.min);
+    snprintf(hour, hour_size, "%02d%02d%s", d.hour, d.min, z);
   else
-    snprintf(hour, hour_size, "%02dZ", d.hour);
+    snprintf(hour, hour_size, "%02d%s", d.hour, z);
   snprintf(day, day_size, "%s %d %s", kDays[d.wday], d.day, kMonths[d.month - 1]);
 }
 
@@ -89,7 +102,7 @@ void title(cairo_t *cr, const Frame &f) {
   char label[96];
   MOS_station_label(s.id, label, sizeof label);
   std::string head = printable(label), rest = printable(s.name) + "    " + run_text(s.run);
-  std::string zone = std::string("times ") + zone_name();
+  std::string zone = std::string("times ") + zone_name(s);
   double size = 1;
   for (; size > 0.6; size -= 0.05) {
     set_font(cr, f, 18 * size, true);
