@@ -94,3 +94,13 @@ TEST(Compare, NothingToCompareAndOneModelAsBefore) {
   EXPECT_EQ(o.err, "");
   EXPECT_EQ(o.out.substr(0, 28), "  NBM NBS V4.1 data for KJFK");
 }
+
+TEST(Compare, LocalTimesAndLocalDays) {
+  // -tz: the TIME column and the initial times in the zone, and the
+  // maxima and minima of each local day (midnight to midnight EDT, 04Z to
+  // 04Z): 18 OCT is NBS's alone, as NBH has ended and NBE's first value
+  // (12Z, 08 EDT) lies more than 6 hours after its start.
+  Output o = compare({"-id", "KJFK", "-mo", "nbs,nbh,nbe", "-tz", "America/New_York"}, {kNbs, kNbh, kNbe});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, expected("compare_kjfk_blend_new_york.txt"));
+}
