@@ -44,7 +44,7 @@ declare -A MODULES=(
   [par_cmp_fuzz]="$BASE par_cmp"
   [scanp_fuzz]="$BASE scanp"
   [par_read_fuzz]="$BASE par_tool par_cmp files files_select resrc resrc_args resrc_convert def_read tools region cty_tool cty_read"
-  [mos_grid_fuzz]="$BASE par_tool par_cmp files files_select resrc resrc_args resrc_convert def_read tools region cty_tool cty_read scanp mos_grid mos_grid_tables mos_grid_print mos_json mos_json_grid mos_csv mos_tool mos_print mos_read mos_read_upper mos_output mos_series mos_station"
+  [mos_grid_fuzz]="$BASE par_tool par_cmp files files_select resrc resrc_args resrc_convert def_read tools region cty_tool cty_read scanp mos_grid mos_grid_tables mos_grid_print mos_json mos_json_grid mos_csv mos_tool mos_print mos_read mos_read_upper mos_series mos_station"
 )
 # The libraries a target links beyond them: the product reader decompresses
 # gzip files with zlib.

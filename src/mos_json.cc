@@ -272,4 +272,3 @@ int MOSM_csv(Date *date, MOSM_report *report) {
   return 0;
 }
 
-int MOS_json_stations(Date *date, const char *ids) { return MOS_output(date, ids, MOS_FORM_JSON); }

@@ -290,3 +290,5 @@ int MOS_output(Date *date, const char *ids, int form) {
   if (out.failed) return MOS_OUT_WRITE;
   return !list.empty() && missing == 0 ? 1 : 0;
 }
+
+int MOS_json_stations(Date *date, const char *ids) { return MOS_output(date, ids, MOS_FORM_JSON); }

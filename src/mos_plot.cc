@@ -23,10 +23,7 @@ namespace {
 
 using namespace qelplot;
 
-constexpr int kMinSide = 320, kMaxSide = 4000;
-
 struct PlotState {
-  int width = 1200, height = 800;
   std::string pattern;   // the out_file value: a file, a name pattern, "" (standard output) or "|command"
   bool several = false;  // one picture a station of several
 };
@@ -255,12 +252,14 @@ const MOS_series &bounded(const MOS_series *series) {
 // or the stream failed.
 int draw(const MOS_series *series, int form, FILE *out, int *err) {
   const MOS_series &s = bounded(series);
-  Frame f = make_frame(s, st.width, st.height);
+  int width, height;
+  MOS_plot_get_size(&width, &height);
+  Frame f = make_frame(s, width, height);
   release_fonts_at_exit();
   Sink sink{out, 0};
   cairo_surface_t *surface = form == MOS_FORM_SVG
-                                 ? cairo_svg_surface_create_for_stream(write_sink, &sink, st.width, st.height)
-                                 : cairo_image_surface_create(CAIRO_FORMAT_RGB24, st.width, st.height);
+                                 ? cairo_svg_surface_create_for_stream(write_sink, &sink, width, height)
+                                 : cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
   if (form == MOS_FORM_SVG) cairo_svg_surface_set_document_unit(surface, CAIRO_SVG_UNIT_PX);
   cairo_t *cr = cairo_create(surface);
   render(cr, f);
@@ -385,15 +384,6 @@ Frame make_frame(const MOS_series &s, double width, double height) {
 
 }  // namespace qelplot
 
-int MOS_plot_set_size(const char *text) {
-  int w = 0, h = 0, used = 0;
-  if (!text || sscanf(text, "%5d%*[xX]%5d%n", &w, &h, &used) != 2 || text[used] != '\0') return 0;
-  if (w < kMinSide || h < kMinSide * 3 / 4 || w > kMaxSide || h > kMaxSide) return 0;
-  st.width = w;
-  st.height = h;
-  return 1;
-}
-
 int MOS_plot_write(const MOS_series *series, int form, FILE *out) {
   if (!series || !out || (form != MOS_FORM_PNG && form != MOS_FORM_SVG)) return 0;
   int err = 0;
@@ -454,7 +444,9 @@ int MOS_plot_station(const MOS_series *series, int form) {
 
 int MOS_plot_strip_pixel(const MOS_series *series, int col, int *x, int *y) {
   const MOS_series &s = bounded(series);
-  Frame f = make_frame(s, st.width, st.height);
+  int width, height;
+  MOS_plot_get_size(&width, &height);
+  Frame f = make_frame(s, width, height);
   if (!f.shown[kFlight] || col < 0 || col >= s.n || s.p[col].flight == MOS_FLT_NONE) return 0;
   Box strip = flight_strip(f);
   *x = int(f.col_x(col));

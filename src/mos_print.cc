@@ -7,6 +7,7 @@
 // slot) and `miss_dash` (dashes for missing values), set once from the
 // "parameter" resource by MOS_in_file.
 
+#include <cstdio>
 #include <initializer_list>
 
 #include "qelmos.h"
@@ -16,6 +17,8 @@ namespace {
 struct PrintOptions {
   int every_slot = 0;  // "full": every slot instead of every other one
   int miss_dash = 0;   // "prdash": missing values print as a dash
+  int width = 1200;    // "size=": the meteogram's pictures, in pixels
+  int height = 800;
 };
 PrintOptions opts;
 
@@ -27,6 +30,22 @@ PrintOptions opts;
 int MOS_set_print_options(int full, int dash) {
   opts.every_slot = full;
   opts.miss_dash = dash;
+  return 0;
+}
+
+int MOS_plot_set_size(const char *text) {
+  constexpr int kMinSide = 320, kMaxSide = 4000;
+  int w = 0, h = 0, used = 0;
+  if (!text || sscanf(text, "%5d%*[xX]%5d%n", &w, &h, &used) != 2 || text[used] != '\0') return 0;
+  if (w < kMinSide || h < kMinSide * 3 / 4 || w > kMaxSide || h > kMaxSide) return 0;
+  opts.width = w;
+  opts.height = h;
+  return 1;
+}
+
+int MOS_plot_get_size(int *width, int *height) {
+  if (width) *width = opts.width;
+  if (height) *height = opts.height;
   return 0;
 }
 

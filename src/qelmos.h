@@ -269,6 +269,12 @@ int MOS_set_run(const Date *run);
 /// Sets the print options ("full": every slot; "prdash": dashes for
 /// missing values). Used by MOS_in_file and tests. Returns 0.
 int MOS_set_print_options(int full, int miss_dash);
+/// Sets the size of the meteogram's pictures from "WIDTHxHEIGHT" in pixels
+/// (320 x 240 to 4000 x 4000; 1200 x 800 until set), a print option of
+/// "-pa size=": 1, or 0 and the size unchanged.
+int MOS_plot_set_size(const char *text);
+/// Copies the pictures' size into *width and *height (when given). Returns 0.
+int MOS_plot_get_size(int *width, int *height);
 /// Copies the print options into *full and *miss_dash (when given). Returns 0.
 int MOS_get_print_options(int *full, int *miss_dash);
 /// Rows of an upper-air report to show: 9 (hours 0 to 48), and the later
@@ -446,9 +452,6 @@ int MOS_compare(const char *id, int form);
 // ---------------------------------------------------------------------------
 // The meteogram (mos_plot.cc, mos_plot_panels.cc)
 
-/// Sets the size of the pictures from "WIDTHxHEIGHT" in pixels (320 x 240
-/// to 4000 x 4000; 1200 x 800 until set): 1, or 0 and the size unchanged.
-int MOS_plot_set_size(const char *text);
 /// Writes the meteogram of `series` as PNG (MOS_FORM_PNG) or SVG
 /// (MOS_FORM_SVG) to `out`: 1, or 0 when it could not be drawn or written.
 int MOS_plot_write(const MOS_series *series, int form, FILE *out);
