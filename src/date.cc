@@ -174,13 +174,10 @@ int64_t DATE_get_time(int64_t *secs) {
   return now;
 }
 
-int DATE_get_gmdate(const int64_t *secs, Date *d) {
-  time_t t = secs ? static_cast<time_t>(*secs) : time(nullptr);
-  struct tm tm;
-  if (!gmtime_r(&t, &tm)) {  // beyond what the system can break down
-    DATE_init(d);
-    return -1;
-  }
+namespace {
+
+// The fields of a broken-down time.
+void from_tm(const struct tm &tm, Date *d) {
   d->year = tm.tm_year + 1900;
   d->month = tm.tm_mon + 1;
   d->day = tm.tm_mday;
@@ -189,6 +186,18 @@ int DATE_get_gmdate(const int64_t *secs, Date *d) {
   d->hour = tm.tm_hour;
   d->min = tm.tm_min;
   d->sec = tm.tm_sec;
+}
+
+}  // namespace
+
+int DATE_get_gmdate(const int64_t *secs, Date *d) {
+  time_t t = secs ? static_cast<time_t>(*secs) : time(nullptr);
+  struct tm tm;
+  if (!gmtime_r(&t, &tm)) {  // beyond what the system can break down
+    DATE_init(d);
+    return -1;
+  }
+  from_tm(tm, d);
   return 0;
 }
 
@@ -329,14 +338,7 @@ int DATE_get_zonedate(int64_t secs, Date *d, char *abbr, size_t size, int32_t *o
     DATE_init(d);
     return -1;
   }
-  d->year = tm.tm_year + 1900;
-  d->month = tm.tm_mon + 1;
-  d->day = tm.tm_mday;
-  d->jday = tm.tm_yday + 1;
-  d->wday = tm.tm_wday;
-  d->hour = tm.tm_hour;
-  d->min = tm.tm_min;
-  d->sec = tm.tm_sec;
+  from_tm(tm, d);
   if (abbr) str_copy(abbr, tm.tm_zone ? tm.tm_zone : "", size);
   if (offset) *offset = static_cast<int32_t>(tm.tm_gmtoff);
   return 0;

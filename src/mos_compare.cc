@@ -190,13 +190,6 @@ std::vector<int64_t> time_axis() {
   return times;
 }
 
-int64_t run_seconds(const Date &run) {
-  if (run.year == QEL_MISS || run.month == QEL_MISS || run.day == QEL_MISS || run.hour == QEL_MISS) return -1;
-  Date d = run;
-  if (d.min == QEL_MISS) d.min = 0;
-  d.sec = 0;
-  return DATE_num_sec(&d);
-}
 
 // The run of a model as a table labels it: "05Z 17 OCT 23", a LAMP run
 // with its minutes.
@@ -328,7 +321,7 @@ std::string time_label(int64_t t) {
 void table_header(const char *id) {
   int64_t newest = -1;
   for (const Model &m : cmp.models)
-    if (m.found) newest = std::max(newest, run_seconds(m.series.run));
+    if (m.found) newest = std::max(newest, MOS_run_seconds(&m.series.run));
   char station[96];
   MOS_station_label(id, station, sizeof station);
   MESS_print(M_PRINT, "  Guidance of %d models for %s\n", static_cast<int>(cmp.models.size()), station);
@@ -343,7 +336,7 @@ void table_header(const char *id) {
     line += m.series.name;
     line.append(m.series.name[0] && strlen(m.series.name) < 15 ? 15 - strlen(m.series.name) : 1, ' ');
     line += "Initial time: " + run_label(m.series.run);
-    int64_t run = run_seconds(m.series.run);
+    int64_t run = MOS_run_seconds(&m.series.run);
     if (run >= 0 && newest - run > kOldRun) {
       char old[64];
       long long hours = (newest - run) / kHour;
@@ -578,7 +571,7 @@ struct Field {
 
 // clang-format off
 const Field kFields[] = {
-    {"run", [](const Model &m, const MOS_point &) { Value v; v.kind = Value::Time; v.num = run_seconds(m.series.run); return v; }},
+    {"run", [](const Model &m, const MOS_point &) { Value v; v.kind = Value::Time; v.num = MOS_run_seconds(&m.series.run); return v; }},
     {"hour", [](const Model &, const MOS_point &p) { return number(p.hour == QEL_MISS ? kMiss : static_cast<float>(p.hour)); }},
     {"temp_f", [](const Model &, const MOS_point &p) { return number(p.temp_f); }},
     {"dewpoint_f", [](const Model &, const MOS_point &p) { return number(p.dewpoint_f); }},

@@ -236,45 +236,33 @@ int MOS_csv_begin(int code) {
   qelcsv::Writer &w = qelcsv::writer();
   w.begin_columns();
   int known = 1;
-  if (const GridProduct *p = grid_product(code)) {
-    grid_columns(*p);
-  } else {
-    switch (code) {
-      case MOS_NGM:
-      case MOS_ETA:
-      case MOS_NAM:
-      case MOS_AVN:
-      case MOS_MRF:
-      case MOS_GFS:
-      case MOS_GFSX:
-      case MOS_ECS: {
-        MOS_report r;
-        memset(&r, 0, sizeof r);
-        r.model = code;
-        MOS_initialize(&r);
-        r.num = 1;
-        r.hour[0] = 6;
-        MOS_csv(nullptr, &r);
-        break;
-      }
-      case MOS_NGM_UA:
-      case MOS_ETA_UA:
-      case MOS_NAM_UA: {
-        MOSU_report r;
-        memset(&r, 0, sizeof r);
-        MOSU_initialize(&r);
-        MOSU_csv(nullptr, &r);
-        break;
-      }
-      case MOS_MRFX: {
-        MOSM_report r;
-        memset(&r, 0, sizeof r);
-        MOSM_initialize(&r);
-        MOSM_csv(nullptr, &r);
-        break;
-      }
-      default: known = 0;
+  switch (MOS_model_family(code)) {
+    case MOS_FAMILY_GRID: grid_columns(*grid_product(code)); break;
+    case MOS_FAMILY_STATION: {
+      MOS_report r;
+      memset(&r, 0, sizeof r);
+      r.model = code;
+      MOS_initialize(&r);
+      r.num = 1;
+      r.hour[0] = 6;
+      MOS_csv(nullptr, &r);
+      break;
     }
+    case MOS_FAMILY_UPPER: {
+      MOSU_report r;
+      memset(&r, 0, sizeof r);
+      MOSU_initialize(&r);
+      MOSU_csv(nullptr, &r);
+      break;
+    }
+    case MOS_FAMILY_EXTENDED: {
+      MOSM_report r;
+      memset(&r, 0, sizeof r);
+      MOSM_initialize(&r);
+      MOSM_csv(nullptr, &r);
+      break;
+    }
+    default: known = 0;
   }
   w.end_columns();
   return known;

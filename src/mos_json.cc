@@ -115,16 +115,6 @@ void when(W &w, const char (&k)[N], int value, int64_t base, int64_t unit) {
   qeljson::valid(w, value == QEL_MISS || base < 0 ? -1 : base + int64_t(value) * unit);
 }
 
-const char *cloud(int cover) {
-  switch (cover) {
-    case 'C': return "CLR";
-    case 'F': return "FEW";
-    case 'S': return "SCT";
-    case 'B': return "BKN";
-    case 'O': return "OVC";
-    default: return nullptr;
-  }
-}
 
 // A number of hundredths or tenths as a decimal.
 template <class W, size_t N>
@@ -147,7 +137,7 @@ void station_object(W &w, Date *date, MOS_report *report) {
     w.field("dewpoint_f", r.td[i]);
     w.field("wind_dir_deg", r.w_dir[i]);
     w.field("wind_speed_kt", r.w_spd[i]);
-    w.key("cloud"), w.word(cloud(r.cover[i]));
+    w.key("cloud"), w.word(MOS_cloud_word(r.cover[i]));
     float cil = MOS_cld_hght(report, i);
     w.field("ceiling_ft", cil != QEL_MISS && cil < 500 ? static_cast<int>(cil * 100) : QEL_MISS);
     float vis = MOS_vis(report, i);

@@ -28,15 +28,6 @@ void value(W &w, const GridValue &v) {
   }
 }
 
-// The run in seconds (minutes kept), or -1 when neither the station line
-// nor the file's date gives it.
-int64_t run_seconds(const Date &run) {
-  if (run.year == QEL_MISS || run.month == QEL_MISS || run.day == QEL_MISS || run.hour == QEL_MISS) return -1;
-  Date d = run;
-  if (d.min == QEL_MISS) d.min = 0;
-  d.sec = 0;
-  return DATE_num_sec(&d);
-}
 
 // The object of a grid block; false for a code of no product.
 template <class W>
@@ -65,7 +56,7 @@ bool grid_object(W &w, Date *date, MOSG_report *report) {
   qeljson::station_keys(w, r.id);
   w.key("model"), w.word(MOS_model_word(r.model));
   w.key("product"), w.text(MOS_get_product());
-  w.key("run"), qeljson::iso_time(w, run_seconds(run));
+  w.key("run"), qeljson::iso_time(w, MOS_run_seconds(&run));
   w.key("version"), w.text(r.version);
   w.key("forecasts");
   w.open('[');

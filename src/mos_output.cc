@@ -141,20 +141,12 @@ bool one_station(Date *date, const char *id, int (*get)(Date *, const char *, Re
 enum class Family { None, Station, Upper, Extended, Grid };
 
 Family family_of(int code) {
-  switch (code) {
-    case MOS_NGM:
-    case MOS_ETA:
-    case MOS_NAM:
-    case MOS_AVN:
-    case MOS_MRF:
-    case MOS_GFS:
-    case MOS_GFSX:
-    case MOS_ECS: return Family::Station;
-    case MOS_NGM_UA:
-    case MOS_ETA_UA:
-    case MOS_NAM_UA: return Family::Upper;
-    case MOS_MRFX: return Family::Extended;
-    default: return grid_product(code) ? Family::Grid : Family::None;
+  switch (MOS_model_family(code)) {
+    case MOS_FAMILY_STATION: return Family::Station;
+    case MOS_FAMILY_UPPER: return Family::Upper;
+    case MOS_FAMILY_EXTENDED: return Family::Extended;
+    case MOS_FAMILY_GRID: return Family::Grid;
+    default: return Family::None;
   }
 }
 

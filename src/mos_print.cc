@@ -181,18 +181,18 @@ Date valid_time(int64_t base, int64_t offset) {
 const char *time_pad() { return MOS_time_width() > 6 ? "     " : ""; }
 
 // The cover column's text of a cloud letter, or null for none.
-const char *cover_text(int cover) {
+}  // namespace
+
+const char *MOS_cloud_word(int cover) {
   switch (cover) {
-    case 'C': return " CLR ";
-    case 'F': return " FEW ";
-    case 'S': return " SCT ";
-    case 'B': return " BKN ";
-    case 'O': return " OVC ";
+    case 'C': return "CLR";
+    case 'F': return "FEW";
+    case 'S': return "SCT";
+    case 'B': return "BKN";
+    case 'O': return "OVC";
     default: return nullptr;
   }
 }
-
-}  // namespace
 
 int MOS_time_width() { return DATE_zone_set() ? 11 : 6; }
 
@@ -243,8 +243,11 @@ int MOS_print(Date *date, MOS_report *report) {
     print_int(M_PRINT, r.w_spd[i], "%3d ", "  - ", "    ");
     float cil = MOS_cld_hght(report, i);
     print_float(M_PRINT, cil, cil != QEL_MISS && cil < 500, " %3.0f", "   -", "    ");
-    const char *cov = cover_text(r.cover[i]);
-    MESS_print(M_PRINT, "%s", cov ? cov : opts.miss_dash ? "   - " : "     ");
+    const char *cov = MOS_cloud_word(r.cover[i]);
+    if (cov)
+      MESS_print(M_PRINT, " %s ", cov);
+    else
+      MESS_print(M_PRINT, "%s", opts.miss_dash ? "   - " : "     ");
     // Under a mile the visibility keeps one decimal ("0.4", the NGM's
     // quarter mile "0.2"), so that no table shows a mile for less.
     float vis = MOS_vis(report, i);

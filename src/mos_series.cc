@@ -50,17 +50,6 @@ int from_categories(int cig, int vis, bool ngm) {
 
 float as_float(int32_t v) { return v == QEL_MISS ? kMiss : static_cast<float>(v); }
 
-const char *cloud_word(int cover) {
-  switch (cover) {
-    case 'C': return "CLR";
-    case 'F': return "FEW";
-    case 'S': return "SCT";
-    case 'B': return "BKN";
-    case 'O': return "OVC";
-    default: return "";
-  }
-}
-
 void clear_point(MOS_point *p) {
   p->valid = -1;
   p->hour = QEL_MISS;
@@ -75,14 +64,6 @@ void clear_point(MOS_point *p) {
   p->flight = MOS_FLT_NONE;
 }
 
-int64_t run_seconds(const Date *run) {
-  if (!run || run->year == QEL_MISS || run->month == QEL_MISS || run->day == QEL_MISS || run->hour == QEL_MISS)
-    return -1;
-  Date d = *run;
-  d.min = d.min == QEL_MISS ? 0 : d.min;
-  d.sec = 0;
-  return DATE_num_sec(&d);
-}
 
 // A grid cell as a number in the unit of its key, or kMiss.
 float grid_number(const GridProduct &p, const MOSG_report &r, const char *label, int col) {
@@ -101,6 +82,15 @@ float first_number(const GridProduct &p, const MOSG_report &r, std::initializer_
 }
 
 }  // namespace
+
+int64_t MOS_run_seconds(const Date *run) {
+  if (!run || run->year == QEL_MISS || run->month == QEL_MISS || run->day == QEL_MISS || run->hour == QEL_MISS)
+    return -1;
+  Date d = *run;
+  d.min = d.min == QEL_MISS ? 0 : d.min;
+  d.sec = 0;
+  return DATE_num_sec(&d);
+}
 
 const char *MOS_flight_text(int flight) {
   switch (flight) {
@@ -173,7 +163,7 @@ int MOS_series_of(const MOS_report *report, const Date *run, MOS_series *s) {
   str_copy(s->name, title ? title : "", sizeof s->name);
   DATE_init(&s->run);
   if (run) s->run = *run;
-  int64_t base = run_seconds(run);
+  int64_t base = MOS_run_seconds(run);
   int num = r.num < 0 ? 0 : r.num > MOS_SLOTS ? MOS_SLOTS : r.num;
   for (int i = 0; i < num && s->n < MOSG_COLS; i++) {
     if (r.hour[i] == QEL_MISS) continue;
@@ -195,7 +185,8 @@ int MOS_series_of(const MOS_report *report, const Date *run, MOS_series *s) {
       p.tstm_pct = as_float(r.pot12[i]);
       p.tstm_hours = 12;
     }
-    str_copy(p.cloud, cloud_word(r.cover[i]), sizeof p.cloud);
+    const char *cloud = MOS_cloud_word(r.cover[i]);
+    str_copy(p.cloud, cloud ? cloud : "", sizeof p.cloud);
     float cil = MOS_cld_hght(&r, i);
     if (cil != QEL_MISS) p.ceiling_ft = cil * 100;
     p.visibility_mi = MOS_vis(&r, i);
@@ -263,28 +254,24 @@ int MOSG_series_of(const MOSG_report *report, const Date *run, MOS_series *s) {
 }
 
 int MOS_get_series(Date *date, const char *id, MOS_series *series) {
-  int code = FLAG_get(FLAG_MODEL);
-  if (grid_product(code)) {
-    static MOSG_report grid;
-    if (MOSG_get_station(date, id, &grid) != 1) return 0;
-    MOSG_series_of(&grid, date, series);
-    return 1;
-  }
-  switch (code) {
-    case MOS_NGM:
-    case MOS_ETA:
-    case MOS_NAM:
-    case MOS_AVN:
-    case MOS_MRF:
-    case MOS_GFS:
-    case MOS_GFSX:
-    case MOS_ECS: {
+  switch (MOS_model_family(FLAG_get(FLAG_MODEL))) {
+    case MOS_FAMILY_GRID: {
+      static MOSG_report grid;
+      if (MOSG_get_station(date, id, &grid) != 1) return 0;
+      MOSG_series_of(&grid, date, series);
+      return 1;
+    }
+    case MOS_FAMILY_STATION: {
       MOS_report report;
       if (MOS_get_station(date, id, &report) != 1) return 0;
       // The bulletin's own run, else the file's date.
       Date run;
-      if (!MOS_get_run(&run))
-        run = date ? *date : Date{QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS, QEL_MISS};
+      if (!MOS_get_run(&run)) {
+        if (date)
+          run = *date;
+        else
+          DATE_init(&run);
+      }
       MOS_series_of(&report, &run, series);
       return 1;
     }

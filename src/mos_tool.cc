@@ -57,22 +57,27 @@ struct Model {
   int code;           // flag 4
   const char *title;  // the guidance as a table header names it
   bool bounded;       // in a data type, the word counts only between "_"s (today's words)
+  int family;         // the kind of its reports (MOS_family)
 };
+
+constexpr int S = MOS_FAMILY_STATION, U = MOS_FAMILY_UPPER, X = MOS_FAMILY_EXTENDED, G = MOS_FAMILY_GRID;
 
 // The order in which a "model" value is compared, and the known words in
 // the order the warning lists them.
+// clang-format off
 const Model kModels[] = {
-    {"ngm", MOS_NGM, "NGM MOS", false},     {"ngm_ua", MOS_NGM_UA, "NGM MOS", false},
-    {"eta", MOS_ETA, "ETA MOS", false},     {"eta_ua", MOS_ETA_UA, "ETA MOS", false},
-    {"nam", MOS_NAM, "NAM MOS", false},     {"nam_ua", MOS_NAM_UA, "NAM MOS", false},
-    {"avn", MOS_AVN, "AVN MOS", false},     {"mrf", MOS_MRF, "MRF MOS", false},
-    {"mrfx", MOS_MRFX, "MRF MOS", false},   {"gfs", MOS_GFS, "GFS MOS", false},
-    {"gfsx", MOS_GFSX, "GFSX MOS", false},  {"nbh", MOS_NBH, "NBM NBH", true},
-    {"nbs", MOS_NBS, "NBM NBS", true},      {"nbe", MOS_NBE, "NBM NBE", true},
-    {"nbx", MOS_NBX, "NBM NBX", true},      {"nbp", MOS_NBP, "NBM NBP", true},
-    {"lav", MOS_LAV, "GFS LAMP LAV", true}, {"lev", MOS_LEV, "GFS LAMP LEV", true},
-    {"ecs", MOS_ECS, "ECS MOS", true},
+    {"ngm", MOS_NGM, "NGM MOS", false, S},           {"ngm_ua", MOS_NGM_UA, "NGM MOS", false, U},
+    {"eta", MOS_ETA, "ETA MOS", false, S},           {"eta_ua", MOS_ETA_UA, "ETA MOS", false, U},
+    {"nam", MOS_NAM, "NAM MOS", false, S},           {"nam_ua", MOS_NAM_UA, "NAM MOS", false, U},
+    {"avn", MOS_AVN, "AVN MOS", false, S},           {"mrf", MOS_MRF, "MRF MOS", false, S},
+    {"mrfx", MOS_MRFX, "MRF MOS", false, X},         {"gfs", MOS_GFS, "GFS MOS", false, S},
+    {"gfsx", MOS_GFSX, "GFSX MOS", false, S},        {"nbh", MOS_NBH, "NBM NBH", true, G},
+    {"nbs", MOS_NBS, "NBM NBS", true, G},            {"nbe", MOS_NBE, "NBM NBE", true, G},
+    {"nbx", MOS_NBX, "NBM NBX", true, G},            {"nbp", MOS_NBP, "NBM NBP", true, G},
+    {"lav", MOS_LAV, "GFS LAMP LAV", true, G},       {"lev", MOS_LEV, "GFS LAMP LEV", true, G},
+    {"ecs", MOS_ECS, "ECS MOS", true, S},
 };
+// clang-format on
 
 // The order in which an "in_file" value is searched: longer keywords before
 // the keywords they contain.
@@ -113,6 +118,11 @@ Selection sel;
 const char *MOS_model_word(int code) {
   const Model *m = model_of_code(code);
   return m ? m->word : nullptr;
+}
+
+int MOS_model_family(int code) {
+  const Model *m = model_of_code(code);
+  return m ? m->family : MOS_FAMILY_NONE;
 }
 
 const char *MOS_model_title(int code) {

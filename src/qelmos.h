@@ -32,8 +32,19 @@ enum MOS_model {
   MOS_ECS = 21,
 };
 
+/// The kinds of report a model's bulletins give.
+enum MOS_family {
+  MOS_FAMILY_NONE,      // no model of this tool
+  MOS_FAMILY_STATION,   // station MOS columns (MOS_report): NGM ... GFSX, ECS
+  MOS_FAMILY_UPPER,     // upper-air pairs (MOSU_report)
+  MOS_FAMILY_EXTENDED,  // the MRF extended range (MOSM_report)
+  MOS_FAMILY_GRID,      // the fixed-grid products (MOSG_report): NBM, LAMP
+};
+
 /// The model word of a code ("gfs", "nbs"), or null for a code without one.
 const char *MOS_model_word(int code);
+/// The kind of report of a model code (MOS_family).
+int MOS_model_family(int code);
 /// The name a table header gives the model's guidance ("GFS MOS", "NBM NBS",
 /// "GFS LAMP LAV"), or null for a code without one.
 const char *MOS_model_title(int code);
@@ -303,6 +314,9 @@ int MOSG_print(Date *date, MOSG_report *report);
 int MOSG_header(MOSG_report *report, char *out, size_t size);
 /// Writes the weather text of slot `ind` (at most 4 characters) into `wx6`. Returns 0.
 int MOS_weather6(MOS_report *report, int ind, char *wx6);
+/// "CLR", "FEW", "SCT", "BKN" or "OVC" of a cloud letter ('C', 'F', 'S',
+/// 'B', 'O'), or null for another.
+const char *MOS_cloud_word(int cover);
 /// Ceiling of slot `ind` in hundreds of feet, or -9999.
 float MOS_cld_hght(MOS_report *report, int ind);
 /// Visibility of slot `ind` in miles, or -9999.
@@ -322,6 +336,9 @@ int MOSM_zim_fore(const MOSM_report *ref, const MOSM_report *sta);
 // ---------------------------------------------------------------------------
 // Flight categories and series (mos_series.cc)
 
+/// The seconds since 1970 UTC of a run whose minutes may be unset (taken
+/// as 0), or -1 when it names no year, month, day or hour.
+int64_t MOS_run_seconds(const Date *run);
 /// "VFR", "MVFR", "IFR", "LIFR", or null for MOS_FLT_NONE.
 const char *MOS_flight_text(int flight);
 /// The flight category of a ceiling in feet (QEL_MISS: none given;
