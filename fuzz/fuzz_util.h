@@ -1,6 +1,10 @@
 // Helpers shared by the fuzz targets.
 #pragma once
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "qel.h"
@@ -19,4 +23,16 @@ inline std::string fuzz_take_line(std::string &in) {
   std::string head = in.substr(0, nl);
   in = nl == std::string::npos ? "" : in.substr(nl + 1);
   return head;
+}
+
+// The file each input of a target is written to: a new file under /tmp
+// named after the target, removed when the run ends.
+inline std::string fuzz_temp_path(const char *target) {
+  static char name[64];
+  snprintf(name, sizeof name, "/tmp/%s.XXXXXX", target);
+  int fd = mkstemp(name);
+  if (fd < 0) abort();
+  close(fd);
+  atexit([] { unlink(name); });
+  return name;
 }

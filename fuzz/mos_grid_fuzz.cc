@@ -20,17 +20,6 @@ namespace {
 
 const int kModels[] = {MOS_NBH, MOS_NBS, MOS_NBE, MOS_NBX, MOS_NBP, MOS_LAV, MOS_LEV};
 
-char temp_name[] = "/tmp/mos_grid_fuzz.XXXXXX";
-
-void remove_temp() { unlink(temp_name); }
-
-std::string temp_path() {
-  int fd = mkstemp(temp_name);
-  if (fd < 0) abort();
-  close(fd);
-  atexit(remove_temp);
-  return temp_name;
-}
 
 bool same(const MOSG_report &a, const MOSG_report &b) {
   if (strcmp(a.id, b.id) != 0 || a.ncols != b.ncols || a.nrows != b.nrows) return false;
@@ -45,7 +34,7 @@ bool same(const MOSG_report &a, const MOSG_report &b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const bool ready = fuzz_quiet_messages();
-  static const std::string path = temp_path();
+  static const std::string path = fuzz_temp_path("mos_grid_fuzz");
   (void)ready;
   if (size == 0) return 0;
   FLAG_set(FLAG_MODEL, kModels[(data[0] & 0x7f) % (sizeof kModels / sizeof kModels[0])]);

@@ -35,24 +35,12 @@ const char *const kPatterns[] = {
     "all",
 };
 
-// The file each input is written to, removed when the run ends.
-char temp_name[] = "/tmp/par_read_fuzz.XXXXXX";
-
-void remove_temp() { unlink(temp_name); }
-
-std::string temp_path() {
-  int fd = mkstemp(temp_name);
-  if (fd < 0) abort();
-  close(fd);
-  atexit(remove_temp);
-  return temp_name;
-}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static const bool ready = fuzz_quiet_messages();
-  static const std::string path = temp_path();
+  static const std::string path = fuzz_temp_path("par_read_fuzz");
   (void)ready;
   if (size == 0) return 0;
   const int mask = PAR_END_BLANK | (data[0] & 1 ? PAR_END_EQUALS : 0) | (data[0] & 2 ? PAR_END_DOLLARS : 0) |
