@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -35,4 +36,16 @@ inline std::string fuzz_temp_path(const char *target) {
   close(fd);
   atexit([] { unlink(name); });
   return name;
+}
+
+// Writes an input's bytes (after its first, which the targets read as
+// their settings) to `path` and makes it the bulletin file the reader opens.
+inline void fuzz_bulletin_file(const std::string &path, const uint8_t *data, size_t size) {
+  FILE *f = fopen(path.c_str(), "wb");
+  if (!f) abort();
+  fwrite(data + 1, 1, size - 1, f);
+  fclose(f);
+  char name[QEL_NAME_LEN];
+  FILE_set_file(path.c_str(), name);
+  PAR_set_in_file("");
 }

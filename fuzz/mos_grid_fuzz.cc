@@ -39,14 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size == 0) return 0;
   FLAG_set(FLAG_MODEL, kModels[(data[0] & 0x7f) % (sizeof kModels / sizeof kModels[0])]);
   MESS_set(MESS_CUMULATIVE, data[0] & 0x80 ? M_DEBUG : M_PRINT);
-  FILE *f = fopen(path.c_str(), "wb");
-  if (!f) abort();
-  fwrite(data + 1, 1, size - 1, f);
-  fclose(f);
-
-  char name[QEL_NAME_LEN];
-  FILE_set_file(path.c_str(), name);
-  PAR_set_in_file("");
+  fuzz_bulletin_file(path, data, size);
   Date date;
   DATE_init(&date);
   static MOSG_report report, first, again;

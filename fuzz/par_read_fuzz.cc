@@ -46,14 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const int mask = PAR_END_BLANK | (data[0] & 1 ? PAR_END_EQUALS : 0) | (data[0] & 2 ? PAR_END_DOLLARS : 0) |
                    (data[0] & 4 ? PAR_END_BLANKS : 0);
   MESS_set(MESS_CUMULATIVE, data[0] & 0x80 ? M_DEBUG : M_NONE);
-  FILE *f = fopen(path.c_str(), "wb");
-  if (!f) abort();
-  fwrite(data + 1, 1, size - 1, f);
-  fclose(f);
-
-  char name[QEL_NAME_LEN];
-  FILE_set_file(path.c_str(), name);
-  PAR_set_in_file("");
+  fuzz_bulletin_file(path, data, size);
   PAR_set_end(mask);
   Date date;
   DATE_init(&date);
